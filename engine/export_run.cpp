@@ -1,0 +1,119 @@
+#include "engine/export_run.h"
+
+#include "shell/app.h"
+
+using namespace platform;
+using namespace result_lines;
+
+namespace export_run {
+
+String CannotCreateMessage(const String& path, const String& reason) {
+  return "Impossible de créer le fichier texte \"" + path + "\" : " + reason;
+}
+
+String CannotWriteMessage(const String& path, const String& reason) {
+  return "Impossible d'écrire dans le fichier texte \"" + path + "\" : " + reason +
+         ". Le traitement est arrêté ; le fichier garde ce qui a pu y être écrit.";
+}
+
+String RunFailedMessage(const String& reason) { return "Le traitement s'est arrêté sur une erreur : " + reason; }
+
+}  // namespace export_run
+
+using namespace export_run;
+
+void Window1::BtnDemarrer_Action(const Ref<PushButton>& button) {
+  button->SetEnabled(false);
+
+  Ref<FolderItem> root = SelectFolder();
+  if (!root) {
+    MsgBox(kFolderCancelled);
+    button->SetEnabled(true);
+    return;
+  }
+  NomDossier()->SetText(root->Name());
+
+  Ref<FolderItem> resultFile = GetSaveFolderItem("TEXT", "ExtractDatabase");
+  if (!resultFile) {
+    MsgBox(kFileCancelled);
+    button->SetEnabled(true);
+    return;
+  }
+
+  // The folder that holds the result file: its path without the file's name and the
+  // separator before it. Only a result file directly in the root folder is refused.
+  String resultFolderPath =
+      Left(resultFile->NativePath(), Len(resultFile->NativePath()) - Len(resultFile->Name()));
+  resultFolderPath = Left(resultFolderPath, Len(resultFolderPath) - 1);
+  if (RuntimeStringCompare(root->NativePath(), resultFolderPath) == 0) {
+    MsgBox(kSameFolder);
+    button->SetEnabled(true);
+    return;
+  }
+
+  Ref<Date> start = New<Date>();
+
+  // The copy folder stands beside the result file, named after it and the start moment.
+  Ref<FolderItem> copyFolder;
+  if (ImplicitWindow1()->CopieBase()->Value()) {
+    copyFolder = GetFolderItem(resultFile->NativePath() + "_" + start->SQLDate() + "_" + Str(start->Hour(), "00") +
+                                   Str(start->Minute(), "00") + Str(start->Second(), "00"),
+                               3);
+    if (!copyFolder->Exists()) copyFolder->CreateAsFolder();
+  }
+
+  Ref<TextOutputStream> output;
+  try {
+    output = TextOutputStream::Create(resultFile);
+  } catch (const IOException& error) {
+    MsgBox(CannotCreateMessage(resultFile->NativePath(), error.Message()));
+    button->SetEnabled(true);
+    return;
+  }
+
+  // A failed write, or any other error of the platform, must not leave the run stuck: the
+  // file keeps what was written, the user is told, and the window is ready for another run.
+  auto abandon = [&](const String& message) {
+    try {
+      output->Close();
+    } catch (const IOException&) {
+      // the user is told of the first failure, which is the one that matters
+    }
+    App::ArretTraitement = 0;
+    MsgBox(message);
+    button->SetEnabled(true);
+    ImplicitWindow1()->SetHeight(246);
+  };
+  try {
+    output->WriteLine(ConvertEncoding(CreationLine(start), EncodingsGetter(44)));
+    output->WriteLine(ConvertEncoding(DescriptionLine(), EncodingsGetter(44)));
+    output->WriteLine("");
+    output->WriteLine(ConvertEncoding(CountLine(root->Count()), EncodingsGetter(44)));
+
+    App::ArretTraitement = 0;
+    ImplicitWindow1()->SetHeight(AfficheInfo()->Value() ? 532 : 312);
+    NbRecords()->SetText("0");
+
+    ScanDossier(root, output, copyFolder);
+
+    Ref<Date> end = New<Date>();
+    if (App::ArretTraitement == 1) {
+      output->WriteLine("");
+      output->WriteLine(ConvertEncoding(kCancel, EncodingsGetter(44)));
+      App::ArretTraitement = 0;
+    }
+    output->WriteLine(ConvertEncoding(FooterLine(end), EncodingsGetter(44)));
+    output->Flush();
+    output->Close();
+  } catch (const IOException& error) {
+    abandon(CannotWriteMessage(resultFile->NativePath(), error.Message()));
+    return;
+  } catch (const RuntimeException& error) {
+    abandon(RunFailedMessage(error.Message()));
+    return;
+  }
+
+  MsgBox(kFinished);  // the window keeps its run height while the message is up
+  button->SetEnabled(true);
+  ImplicitWindow1()->SetHeight(246);
+}

@@ -1,0 +1,87 @@
+// Files and folders: FolderItem, GetFolderItem and TextOutputStream.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "platform/runtime/object.h"
+
+namespace platform {
+
+// Device and inode: what makes two paths the same folder.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// A file or folder by its path. A folder's entries are read once, at the first Count or Item,
+// sorted by name in byte order, hidden ones included: indexes 1 to Count give the same
+// entries for the life of the object.
+class FolderItem : public Object {
+ public:
+  explicit FolderItem(std::string_view path);
+
+  const String& Name() const noexcept { return name_; }
+  // The full path; a folder's has no separator at its end.
+  const String& NativePath() const noexcept { return path_; }
+  // True when the entry is there, be it a link whose target is missing.
+  bool Exists() const;
+  // True for a folder, or a link to one.
+  bool Directory() const;
+
+  std::int64_t Count();
+  // The entry at index 1 to Count, or nil outside that range.
+  Ref<FolderItem> Item(std::int64_t index);
+
+  // Copies the file into the folder under its own name. An existing file is never replaced:
+  // the copy then takes the first free name "stem (2).ext", "stem (3).ext", ... Failures are
+  // silent, and leave no partial copy.
+  void CopyFileTo(const Ref<FolderItem>& destination) const;
+  void CreateAsFolder() const;
+
+  // True when this is a folder that is one of the folders through which it was reached
+  // (same device and inode), as a link back up the tree is: walking it would never end.
+  bool RevisitsEnclosingFolder() const;
+
+ private:
+  using Lineage = std::vector<FileIdentity>;
+  FolderItem(String path, String name, std::shared_ptr<const Lineage> enclosing);
+  void ReadEntries();
+
+  String path_;
+  String name_;
+  std::shared_ptr<const Lineage> enclosing_;  // the folders this entry was reached through
+  std::optional<std::vector<Ref<FolderItem>>> entries_;
+};
+
+// The item for a path, existing or not. The path mode is accepted for its callers' sake:
+// native paths are the only kind there is here.
+Ref<FolderItem> GetFolderItem(std::string_view path, int pathMode);
+
+// A text file open for writing, buffered. Each line ends with LF.
+class TextOutputStream : public Object {
+ public:
+  // Creates or empties the file; raises IOException with the OS error when it cannot.
+  static Ref<TextOutputStream> Create(const Ref<FolderItem>& file);
+  ~TextOutputStream() override;
+
+  void WriteLine(std::string_view text);  // raises IOException when a write fails
+  void Flush();                           // raises IOException when a write fails
+  // Writes out the buffer and closes the file. After a failed write it only closes the file:
+  // what could not be written is dropped, and nothing is raised a second time.
+  void Close();
+
+ private:
+  explicit TextOutputStream(int descriptor) : fd_(descriptor) {}
+  void WriteOut();
+
+  int fd_;
+  bool failed_ = false;
+  String buffer_;
+};
+
+}  // namespace platform

@@ -1,0 +1,139 @@
+// Objects, references and errors of the platform.
+//
+// Every platform object is reference-counted and held through Ref<T>. The count is not atomic:
+// the whole application runs on one thread. A member call through a nil Ref raises
+// NilObjectException, so callers need no test before each call.
+#pragma once
+
+#include <concepts>
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <typeinfo>
+#include <utility>
+
+namespace platform {
+
+using String = std::string;  // UTF-8 bytes, as SQLite and Linux file names give them
+
+class Object {
+ public:
+  Object() = default;
+  Object(const Object&) = delete;
+  Object& operator=(const Object&) = delete;
+  virtual ~Object() = default;
+
+  void RefRetain() const noexcept { ++refs_; }
+  void RefRelease() const noexcept {
+    if (--refs_ == 0) delete this;
+  }
+
+ private:
+  mutable std::uint32_t refs_ = 0;
+};
+
+[[noreturn]] void RaiseNilObjectException();
+
+template <class T>
+class Ref {
+ public:
+  Ref() noexcept = default;
+  Ref(std::nullptr_t) noexcept {}
+  explicit Ref(T* object) noexcept : p_(object) {
+    if (p_) p_->RefRetain();
+  }
+  Ref(const Ref& other) noexcept : Ref(other.p_) {}
+  Ref(Ref&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
+  template <class U>
+    requires std::convertible_to<U*, T*>
+  Ref(const Ref<U>& other) noexcept : Ref(other.get()) {}
+  template <class U>
+    requires std::convertible_to<U*, T*>
+  Ref(Ref<U>&& other) noexcept : p_(other.release()) {}
+  ~Ref() {
+    if (p_) p_->RefRelease();
+  }
+
+  Ref& operator=(Ref other) noexcept {
+    std::swap(p_, other.p_);
+    return *this;
+  }
+
+  T* operator->() const {
+    if (!p_) RaiseNilObjectException();
+    return p_;
+  }
+  T& operator*() const { return *operator->(); }
+  T* get() const noexcept { return p_; }
+  explicit operator bool() const noexcept { return p_ != nullptr; }
+  friend bool operator==(const Ref& a, std::nullptr_t) noexcept { return a.p_ == nullptr; }
+  template <class U>
+  friend bool operator==(const Ref& a, const Ref<U>& b) noexcept {
+    return a.get() == b.get();
+  }
+
+  // Gives up this reference's count without releasing it; used by converting moves.
+  T* release() noexcept { return std::exchange(p_, nullptr); }
+
+ private:
+  T* p_ = nullptr;
+};
+
+template <class T, class... Args>
+Ref<T> New(Args&&... args) {
+  return Ref<T>(new T(std::forward<Args>(args)...));
+}
+
+// ---- Errors -------------------------------------------------------------------------------
+
+class RuntimeException : public std::exception {
+ public:
+  explicit RuntimeException(String message) : message_(std::move(message)) {}
+  const String& Message() const noexcept { return message_; }
+  const char* what() const noexcept override { return message_.c_str(); }
+
+ private:
+  String message_;
+};
+
+class NilObjectException : public RuntimeException {
+ public:
+  NilObjectException() : RuntimeException("NilObjectException: member access through a nil reference") {}
+};
+
+// A failed file operation: the OS error number and its readable text.
+class IOException : public RuntimeException {
+ public:
+  IOException(int errorNumber, String message)
+      : RuntimeException(std::move(message)), errorNumber_(errorNumber) {}
+  int ErrorNumber() const noexcept { return errorNumber_; }
+
+ private:
+  int errorNumber_;
+};
+
+class ThreadAccessingUIException : public RuntimeException {
+ public:
+  ThreadAccessingUIException()
+      : RuntimeException("ThreadAccessingUIException: the user interface was used off its thread") {}
+};
+
+class IllegalCastException : public RuntimeException {
+ public:
+  explicit IllegalCastException(const String& target)
+      : RuntimeException("IllegalCastException: the object is not a " + target) {}
+};
+
+[[noreturn]] void RaiseIllegalCast(const char* target);
+
+// The same object, typed as T; nil stays nil, an object of another class raises.
+template <class T, class U>
+Ref<T> RuntimeCheckCast(const Ref<U>& object) {
+  if (!object) return nullptr;
+  T* typed = dynamic_cast<T*>(object.get());
+  if (!typed) RaiseIllegalCast(typeid(T).name());
+  return Ref<T>(typed);
+}
+
+}  // namespace platform

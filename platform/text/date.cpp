@@ -1,0 +1,50 @@
+#include <QDateTime>
+#include <QLocale>
+#include <QRegularExpression>
+
+#include "platform/text/text.h"
+#include "platform/ui/qt_text.h"
+
+namespace platform {
+
+namespace {
+
+std::function<CivilTime()>& Clock() {
+  static std::function<CivilTime()> clock;
+  return clock;
+}
+
+CivilTime SystemNow() {
+  const QDateTime now = QDateTime::currentDateTime();
+  const QDate d = now.date();
+  const QTime t = now.time();
+  return {d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()};
+}
+
+}  // namespace
+
+void SetClockForTesting(std::function<CivilTime()> clock) { Clock() = std::move(clock); }
+
+Date::Date() : moment_(Clock() ? Clock()() : SystemNow()) {}
+
+String Date::LongDate() const {
+  const QDate date(moment_.year, moment_.month, moment_.day);
+  return FromQString(QLocale().toString(date, QLocale::LongFormat));
+}
+
+String Date::LongTime() const {
+  // The locale's long time format names the time zone as well ("HH:mm:ss t"); the system
+  // shows the time alone, with its seconds.
+  static const QRegularExpression zone(QStringLiteral("\\s*\\bt+\\b\\s*"));
+  QString format = QLocale().timeFormat(QLocale::LongFormat);
+  format.replace(zone, QStringLiteral(" "));
+  const QTime time(moment_.hour, moment_.minute, moment_.second);
+  return FromQString(QLocale().toString(time, format.trimmed()));
+}
+
+String Date::SQLDate() const {
+  return StrInteger(moment_.year, "0000") + "-" + StrInteger(moment_.month, "00") + "-" +
+         StrInteger(moment_.day, "00");
+}
+
+}  // namespace platform

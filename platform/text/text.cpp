@@ -1,0 +1,164 @@
+#include "platform/text/text.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace platform {
+
+namespace {
+
+bool IsContinuationByte(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+String ReplaceBytes(String text, std::string_view searched, std::string_view replacement) {
+  if (searched.empty()) return text;
+  if (searched.size() == 1 && replacement.size() == 1) {  // the cleaning of every row value
+    const char from = searched[0];
+    const char to = replacement[0];
+    char* p = text.data();
+    char* end = p + text.size();
+    while ((p = static_cast<char*>(std::memchr(p, from, end - p))) != nullptr) *p++ = to;
+    return text;
+  }
+  std::size_t at = text.find(searched);
+  if (at == String::npos) return text;
+  String result;
+  result.reserve(text.size());
+  std::size_t from = 0;
+  for (; at != String::npos; at = text.find(searched, from)) {
+    result.append(text, from, at - from).append(replacement);
+    from = at + searched.size();
+  }
+  result.append(text, from, String::npos);
+  return result;
+}
+
+}  // namespace
+
+String StrInteger(std::int64_t value) {
+  char buffer[24];
+  auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+  return String(buffer, end);
+}
+
+String StrInteger(std::int64_t value, std::string_view pattern) {
+  String digits = StrInteger(value < 0 ? -value : value);
+  const std::size_t width = static_cast<std::size_t>(std::count(pattern.begin(), pattern.end(), '0'));
+  if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
+  return value < 0 ? "-" + digits : digits;
+}
+
+String Str(double value) {
+  constexpr double kExact = 9007199254740992.0;  // 2^53
+  if (std::isfinite(value) && value == std::trunc(value) && std::fabs(value) <= kExact)
+    return StrInteger(static_cast<std::int64_t>(value));
+  char buffer[32];
+  auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+  return String(buffer, end);
+}
+
+double Val(std::string_view text) {
+  std::size_t at = 0;
+  while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+  if (at < text.size() && text[at] == '+') ++at;
+  double value = 0;
+  auto [ptr, ec] = std::from_chars(text.data() + at, text.data() + text.size(), value,
+                                   std::chars_format::general);
+  return ec == std::errc() ? value : 0.0;
+}
+
+std::int64_t Len(std::string_view text) {
+  std::int64_t count = 0;
+  for (unsigned char byte : text) count += !IsContinuationByte(byte);
+  return count;
+}
+
+String Left(std::string_view text, std::int64_t count) {
+  if (count <= 0) return String();
+  std::size_t at = 0;
+  for (std::int64_t seen = 0; at < text.size(); ++at) {
+    if (!IsContinuationByte(static_cast<unsigned char>(text[at])) && seen++ == count) break;
+  }
+  return String(text.substr(0, at));
+}
+
+// In UTF-8 a character's first byte is never a continuation byte, so a bytewise match of a
+// whole character sequence always starts on a character boundary: the characterwise
+// replacement and the bytewise one agree.
+String ReplaceAll(String text, std::string_view searched, std::string_view replacement) {
+  return ReplaceBytes(std::move(text), searched, replacement);
+}
+
+String ReplaceAllB(String text, std::string_view searched, std::string_view replacement) {
+  return ReplaceBytes(std::move(text), searched, replacement);
+}
+
+String Chr(std::uint32_t code) {
+  String out;
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (code >> 18));
+    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+  return out;
+}
+
+int RuntimeStringCompare(std::string_view a, std::string_view b) { return a.compare(b); }
+
+Ref<TextEncoding> EncodingsGetter(int code) { return New<TextEncoding>(code); }
+
+namespace {
+
+// Length of the valid UTF-8 sequence at p, or 0 when the bytes there are not one.
+std::size_t ValidSequenceLength(const unsigned char* p, std::size_t available) {
+  const unsigned char b = p[0];
+  if (b < 0x80) return 1;
+  std::size_t length;
+  std::uint32_t min;
+  if ((b & 0xE0) == 0xC0) length = 2, min = 0x80;
+  else if ((b & 0xF0) == 0xE0) length = 3, min = 0x800;
+  else if ((b & 0xF8) == 0xF0) length = 4, min = 0x10000;
+  else return 0;
+  if (available < length) return 0;
+  std::uint32_t code = b & (0x7F >> length);
+  for (std::size_t i = 1; i < length; ++i) {
+    if (!IsContinuationByte(p[i])) return 0;
+    code = (code << 6) | (p[i] & 0x3F);
+  }
+  if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
+  return length;
+}
+
+}  // namespace
+
+String ConvertEncoding(const String& text, const Ref<TextEncoding>& encoding) {
+  if (encoding->Code() != 44) return text;
+  String out;
+  out.reserve(text.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t size = text.size();
+  for (std::size_t at = 0; at < size;) {
+    const std::size_t length = ValidSequenceLength(p + at, size - at);
+    if (length == 0) {
+      out += "\xEF\xBF\xBD";
+      ++at;
+    } else {
+      out.append(text, at, length);
+      at += length;
+    }
+  }
+  return out;
+}
+
+}  // namespace platform

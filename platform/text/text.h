@@ -1,0 +1,84 @@
+// Text functions and dates. Text is UTF-8 bytes: Len and Left count characters, ReplaceAllB
+// works on bytes, ReplaceAll on characters.
+#pragma once
+
+#include <concepts>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "platform/runtime/object.h"
+
+namespace platform {
+
+String StrInteger(std::int64_t value);
+String StrInteger(std::int64_t value, std::string_view pattern);
+
+// Decimal text of a whole number.
+String Str(std::integral auto value) { return StrInteger(static_cast<std::int64_t>(value)); }
+// Decimal text padded with zeros to as many digits as the pattern has zeros ("00": two digits).
+String Str(std::integral auto value, std::string_view pattern) {
+  return StrInteger(static_cast<std::int64_t>(value), pattern);
+}
+// A whole number is written as plain digits (exact up to 2^53); any other value in its
+// shortest exact form.
+String Str(double value);
+
+// The number at the start of the text (blanks skipped); 0 when there is none.
+double Val(std::string_view text);
+
+std::int64_t Len(std::string_view text);
+String Left(std::string_view text, std::int64_t count);
+
+String ReplaceAll(String text, std::string_view searched, std::string_view replacement);
+String ReplaceAllB(String text, std::string_view searched, std::string_view replacement);
+
+// The character of that code point, as UTF-8.
+String Chr(std::uint32_t code);
+
+// 0 when the two texts are equal, byte for byte (Linux paths are case-sensitive);
+// else negative or positive as the first differs.
+int RuntimeStringCompare(std::string_view a, std::string_view b);
+
+class TextEncoding : public Object {
+ public:
+  explicit TextEncoding(int code) : code_(code) {}
+  int Code() const noexcept { return code_; }
+
+ private:
+  int code_;
+};
+
+// Encoding number 44 is UTF-8, the only one the system asks for.
+Ref<TextEncoding> EncodingsGetter(int code);
+// The text in the given encoding. For UTF-8 a valid text is returned unchanged and each
+// invalid byte becomes U+FFFD.
+String ConvertEncoding(const String& text, const Ref<TextEncoding>& encoding);
+
+// ---- Dates --------------------------------------------------------------------------------
+
+struct CivilTime {
+  int year, month, day, hour, minute, second;
+};
+
+// The date and time at which the object was made, in local time.
+class Date : public Object {
+ public:
+  Date();
+  explicit Date(const CivilTime& moment) : moment_(moment) {}
+
+  String LongDate() const;  // the user's locale's long date, e.g. "jeudi 10 décembre 2026"
+  String LongTime() const;  // the user's locale's time with seconds, e.g. "07:27:37"
+  String SQLDate() const;   // YYYY-MM-DD
+  int Hour() const noexcept { return moment_.hour; }
+  int Minute() const noexcept { return moment_.minute; }
+  int Second() const noexcept { return moment_.second; }
+
+ private:
+  CivilTime moment_;
+};
+
+// Replaces the clock that new Dates read; an empty function restores the system clock.
+void SetClockForTesting(std::function<CivilTime()> clock);
+
+}  // namespace platform

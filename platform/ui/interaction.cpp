@@ -1,0 +1,116 @@
+#include <QApplication>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QMessageBox>
+
+#include <chrono>
+
+#include "platform/ui/qt_text.h"
+#include "platform/ui/ui.h"
+
+namespace platform {
+
+namespace {
+
+bool insideBackgroundTask = false;
+bool escapePressed = false;
+
+// Sees the keys of the whole application. While a run lets the event loop go on inside
+// RuntimeBackgroundTask, Esc is the stop key: it is taken here and presses no button.
+class StopKeyFilter : public QObject {
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (insideBackgroundTask && (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+      if (event->type() == QEvent::KeyPress) escapePressed = true;
+      event->accept();  // a shortcut override that is accepted triggers no shortcut
+      return true;
+    }
+    return QObject::eventFilter(watched, event);
+  }
+};
+
+void InstallStopKeyFilter() {
+  static StopKeyFilter* filter = nullptr;
+  if (filter) return;
+  filter = new StopKeyFilter;
+  QCoreApplication::instance()->installEventFilter(filter);
+}
+
+QWidget* DialogParent() { return QApplication::activeWindow(); }
+
+class QtInteraction : public Interaction {
+ public:
+  Ref<FolderItem> SelectFolder() override {
+    RequireUIThread();
+    const QString path = QFileDialog::getExistingDirectory(
+        DialogParent(), QStringLiteral("Choisissez le dossier des bases SQLite"), QString(),
+        QFileDialog::ShowDirsOnly);
+    if (path.isEmpty()) return nullptr;
+    return New<FolderItem>(FromQString(path));
+  }
+
+  Ref<FolderItem> GetSaveFolderItem(const String& fileType, const String& proposedName) override {
+    RequireUIThread();
+    QFileDialog dialog(DialogParent(), QStringLiteral("Enregistrer le fichier texte"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (fileType == "TEXT") {
+      dialog.setNameFilters({QStringLiteral("Fichiers texte (*.txt)"), QStringLiteral("Tous les fichiers (*)")});
+      dialog.setDefaultSuffix(QStringLiteral("txt"));
+    }
+    dialog.selectFile(ToQString(proposedName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return nullptr;
+    return New<FolderItem>(FromQString(dialog.selectedFiles().first()));
+  }
+
+  void MsgBox(const String& text) override {
+    RequireUIThread();
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Quorvane"), ToQString(text), QMessageBox::Ok,
+                    DialogParent());
+    box.exec();
+  }
+
+  bool UserCancelled() override { return TakeEscapePress(); }
+};
+
+Interaction*& Current() {
+  static QtInteraction real;
+  static Interaction* current = &real;
+  return current;
+}
+
+}  // namespace
+
+void SetInteraction(Interaction* interaction) {
+  static Interaction* real = Current();
+  Current() = interaction ? interaction : real;
+}
+
+Ref<FolderItem> SelectFolder() { return Current()->SelectFolder(); }
+Ref<FolderItem> GetSaveFolderItem(const String& fileType, const String& proposedName) {
+  return Current()->GetSaveFolderItem(fileType, proposedName);
+}
+void MsgBox(const String& text) { Current()->MsgBox(text); }
+bool UserCancelled() { return Current()->UserCancelled(); }
+
+bool TakeEscapePress() { return std::exchange(escapePressed, false); }
+
+void RuntimeBackgroundTask() {
+  using Clock = std::chrono::steady_clock;
+  static unsigned calls = 0;
+  static Clock::time_point lastRun;
+  if ((++calls & 31) != 0) return;  // the clock itself is read on every 32nd call only
+  const Clock::time_point now = Clock::now();
+  if (now - lastRun < std::chrono::milliseconds(20)) return;
+  lastRun = now;
+  if (!QCoreApplication::instance() || insideBackgroundTask) return;
+  InstallStopKeyFilter();
+  insideBackgroundTask = true;
+  struct Leave {
+    ~Leave() { insideBackgroundTask = false; }
+  } leave;
+  QCoreApplication::processEvents();
+}
+
+}  // namespace platform

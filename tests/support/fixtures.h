@@ -1,0 +1,38 @@
+// Small fixtures made by the tests themselves: temporary folders, SQLite databases built with
+// the SQLite API, and file reading.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fixtures {
+
+namespace fs = std::filesystem;
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const fs::path& path() const { return path_; }
+  std::string str() const { return path_.string(); }
+  fs::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  fs::path path_;
+};
+
+// Runs the SQL statements on a new (or existing) database file; fails the test on an error.
+void MakeDatabase(const fs::path& file, const std::string& sql);
+std::string ReadFile(const fs::path& file);
+void WriteFile(const fs::path& file, const std::string& bytes);
+// The file's lines, split at LF only (a lone CR stays inside its line). The text after the
+// last LF, if any, is the last element.
+std::vector<std::string> Lines(const std::string& text);
+// Every regular file below the folder with its bytes, for before-and-after comparisons.
+std::vector<std::pair<std::string, std::string>> Snapshot(const fs::path& folder);
+
+}  // namespace fixtures
