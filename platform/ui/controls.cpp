@@ -57,6 +57,7 @@ void RectControl::SetHeight(int height) { Widget()->resize(Widget()->width(), he
 
 void RectControl::Refresh(bool /*immediately*/) {
   RequireUIThread();
+  ++refreshCount_;
   SyncWidget();
   QWidget* widget = Widget();
   if (widget->isVisible()) widget->repaint();

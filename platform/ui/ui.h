@@ -38,6 +38,8 @@ class RectControl : public Control {
   void SetHeight(int height);
   // Repaints the control at once, inside a synchronous run as well.
   void Refresh(bool immediately);
+  // How many times Refresh was asked for; for diagnostics and tests.
+  int RefreshCount() const noexcept { return refreshCount_; }
 
   // For the platform's own use: the widget that shows the control.
   QWidget* Widget() const;
@@ -52,6 +54,7 @@ class RectControl : public Control {
  private:
   struct Holder;
   std::unique_ptr<Holder> holder_;
+  int refreshCount_ = 0;
 };
 
 // A label keeps its text itself and hands it to its widget only when it is shown (by
