@@ -18,6 +18,20 @@ namespace platform {
 
 class RecordSet;
 
+// An open SQLite connection, shared by its database object and the record sets made on it:
+// it closes when the last of them lets it go.
+class Connection : public Object {
+ public:
+  // madeShm names a -shm file that opening made and that closing removes.
+  Connection(sqlite3* handle, String madeShm) : handle_(handle), madeShm_(std::move(madeShm)) {}
+  ~Connection() override;
+  sqlite3* Handle() const noexcept { return handle_; }
+
+ private:
+  sqlite3* handle_;
+  String madeShm_;
+};
+
 // One value of the current row of a record set.
 class DatabaseField : public Object {
  public:
@@ -52,10 +66,10 @@ class RecordSet : public Object {
  private:
   friend class Database;
   friend class DatabaseField;
-  RecordSet(sqlite3* db, sqlite3_stmt* statement, String sql);
+  RecordSet(Ref<Connection> connection, sqlite3_stmt* statement, String sql);
   void Step();
 
-  sqlite3* db_;
+  Ref<Connection> connection_;
   sqlite3_stmt* statement_;
   String sql_;
   int fieldCount_;
@@ -80,7 +94,7 @@ class Database : public Object {
   void Close();
 
  protected:
-  sqlite3* db_ = nullptr;
+  Ref<Connection> connection_;
 
  private:
   Ref<RecordSet> Select(const String& sql, const String* parameter);

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/database/database.h"
@@ -72,8 +73,13 @@ String DatabaseField::StringValue() const {
 
 // ---- RecordSet ----------------------------------------------------------------------------
 
-RecordSet::RecordSet(sqlite3* db, sqlite3_stmt* statement, String sql)
-    : db_(db), statement_(statement), sql_(std::move(sql)), fieldCount_(sqlite3_column_count(statement)) {
+Connection::~Connection() {
+  sqlite3_close_v2(handle_);  // its statements are all finalised: the close is done at once
+  if (!madeShm_.empty()) ::unlink(madeShm_.c_str());
+}
+
+RecordSet::RecordSet(Ref<Connection> connection, sqlite3_stmt* statement, String sql)
+    : connection_(std::move(connection)), statement_(statement), sql_(std::move(sql)), fieldCount_(sqlite3_column_count(statement)) {
   fields_.reserve(static_cast<std::size_t>(fieldCount_));
   for (int column = 0; column < fieldCount_; ++column)
     fields_.push_back(Ref<DatabaseField>(new DatabaseField(this, column)));
@@ -103,7 +109,7 @@ std::int64_t RecordSet::RecordCount() {
     recordCount_ = 0;
     sqlite3_stmt* count = nullptr;
     const String sql = "SELECT count(*) FROM (" + sql_ + ")";
-    if (db_ && sqlite3_prepare_v2(db_, sql.c_str(), -1, &count, nullptr) == SQLITE_OK &&
+    if (connection_ && sqlite3_prepare_v2(connection_->Handle(), sql.c_str(), -1, &count, nullptr) == SQLITE_OK &&
         sqlite3_step(count) == SQLITE_ROW)
       recordCount_ = sqlite3_column_int64(count, 0);
     sqlite3_finalize(count);
@@ -114,7 +120,7 @@ std::int64_t RecordSet::RecordCount() {
 void RecordSet::Close() {
   sqlite3_finalize(statement_);
   statement_ = nullptr;
-  db_ = nullptr;
+  connection_ = nullptr;
   eof_ = true;
 }
 
@@ -124,14 +130,13 @@ Database::~Database() { Close(); }
 
 void Database::Close() {
   // A record set still open keeps the connection until it is closed in turn.
-  sqlite3_close_v2(db_);
-  db_ = nullptr;
+  connection_ = nullptr;
 }
 
 Ref<RecordSet> Database::Select(const String& sql, const String* parameter) {
-  if (!db_) return nullptr;
+  if (!connection_) return nullptr;
   sqlite3_stmt* statement = nullptr;
-  if (sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &statement, nullptr) != SQLITE_OK ||
+  if (sqlite3_prepare_v2(connection_->Handle(), sql.c_str(), static_cast<int>(sql.size()), &statement, nullptr) != SQLITE_OK ||
       !statement) {
     sqlite3_finalize(statement);
     return nullptr;
@@ -150,7 +155,7 @@ Ref<RecordSet> Database::Select(const String& sql, const String* parameter) {
     if (expanded) text = expanded;
     sqlite3_free(expanded);
   }
-  Ref<RecordSet> rows(new RecordSet(db_, statement, std::move(text)));
+  Ref<RecordSet> rows(new RecordSet(connection_, statement, std::move(text)));
   rows->eof_ = first != SQLITE_ROW;
   return rows;
 }
@@ -179,24 +184,39 @@ Ref<RecordSet> Database::SQLSelect(const String& sql) { return Select(sql, nullp
 bool SQLiteDatabase::Connect() {
   Close();
   if (!databaseFile_) return false;
-  const String& path = databaseFile_->NativePath();
+  // SQLite keeps a database's -wal and -shm beside the real file, not beside a link to it.
+  char* real = ::realpath(databaseFile_->NativePath().c_str(), nullptr);
+  if (!real) return false;
+  const String path = real;
+  std::free(real);
   unsigned char header[100];
   if (!ReadHeader(path, header)) return false;
 
   // A database in WAL mode (format bytes 2) whose -wal file is absent holds all of its content
-  // in the main file: read it as immutable, so that no -wal or -shm file is made beside it.
-  // With a -wal file present, someone may be writing it: read it normally, read-only.
-  const bool wal = header[18] == 2 || header[19] == 2;
-  const String uri = FileUri(path) + (wal && !FileExists(path + "-wal") ? "?immutable=1" : "?mode=ro");
-  if (sqlite3_open_v2(uri.c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
-                      nullptr) != SQLITE_OK) {
+  // in the main file: it is read as immutable, so that nothing is made beside it. With a -wal
+  // present, someone may be writing it: it is read normally, read-only. A -wal without its
+  // -shm was left by a writer that is gone; SQLite cannot read it without making a -shm,
+  // which goes again with the connection.
+  String options = "?mode=ro";
+  String madeShm;
+  if (header[18] == 2 || header[19] == 2) {
+    if (!FileExists(path + "-wal"))
+      options = "?immutable=1";
+    else if (!FileExists(path + "-shm"))
+      madeShm = path + "-shm";
+  }
+  sqlite3* handle = nullptr;
+  const int opened = sqlite3_open_v2((FileUri(path) + options).c_str(), &handle,
+                                     SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
+  connection_ = New<Connection>(handle, std::move(madeShm));
+  if (opened != SQLITE_OK) {
     Close();
     return false;
   }
   // The files come from anywhere: their schemas get no trust.
-  sqlite3_db_config(db_, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-  sqlite3_db_config(db_, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-  if (sqlite3_exec(db_, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr) != SQLITE_OK) {
+  sqlite3_db_config(handle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+  sqlite3_db_config(handle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+  if (sqlite3_exec(handle, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr) != SQLITE_OK) {
     Close();
     return false;
   }
