@@ -81,6 +81,7 @@ void Window1::ScanDossier(const Ref<FolderItem>& folder, const Ref<TextOutputStr
       }
 
       std::int64_t tableRowCount = 0;
+      String line;  // one line per row, composed in the same buffer
       while (!rows->IsEOF()) {
         if (UserCancelled()) App::ArretTraitement = 1;
         NbRecords()->SetText(Str(Val(NbRecords()->Text()) + 1.0));
@@ -88,7 +89,11 @@ void Window1::ScanDossier(const Ref<FolderItem>& folder, const Ref<TextOutputStr
         if (AfficheInfo()->Value() && tableRowCount % 50 == 0) NbRecords()->Refresh(true);
 
         const int fieldCount = rows->FieldCount();
-        String line = Chr(9) + folder->Item(i)->Name() + Chr(9) + tables->IdxField(1)->StringValue();
+        line.clear();
+        line += Chr(9);
+        line += folder->Item(i)->Name();
+        line += Chr(9);
+        line += tables->IdxField(1)->StringValue();
         for (int field = 1; field <= fieldCount; ++field) {
           line += Chr(9);
           line += CleanValue(rows->IdxField(field)->StringValue());

@@ -94,11 +94,9 @@ String ReplaceAllB(String text, std::string_view searched, std::string_view repl
   return ReplaceBytes(std::move(text), searched, replacement);
 }
 
-String Chr(std::uint32_t code) {
+String ChrMultiByte(std::uint32_t code) {
   String out;
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
+  if (code < 0x800) {
     out += static_cast<char>(0xC0 | (code >> 6));
     out += static_cast<char>(0x80 | (code & 0x3F));
   } else if (code < 0x10000) {

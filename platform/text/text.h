@@ -34,7 +34,8 @@ String ReplaceAll(String text, std::string_view searched, std::string_view repla
 String ReplaceAllB(String text, std::string_view searched, std::string_view replacement);
 
 // The character of that code point, as UTF-8.
-String Chr(std::uint32_t code);
+String ChrMultiByte(std::uint32_t code);
+inline String Chr(std::uint32_t code) { return code < 0x80 ? String(1, static_cast<char>(code)) : ChrMultiByte(code); }
 
 // 0 when the two texts are equal, byte for byte (Linux paths are case-sensitive);
 // else negative or positive as the first differs.

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QThread>
 
+#include <chrono>
+
 #include "platform/ui/qt_text.h"
 #include "platform/ui/ui.h"
 
@@ -18,6 +20,7 @@ void RequireUIThread() {
 
 struct RectControl::Holder {
   QPointer<QWidget> widget;
+  std::chrono::steady_clock::time_point lastPaint;
 };
 
 RectControl::RectControl(QWidget* widget) : holder_(new Holder{widget}) {
@@ -60,7 +63,16 @@ void RectControl::Refresh(bool /*immediately*/) {
   ++refreshCount_;
   SyncWidget();
   QWidget* widget = Widget();
-  if (widget->isVisible()) widget->repaint();
+  if (!widget->isVisible()) return;
+  // Painting more often than a screen shows frames shows nothing more: within a frame's time
+  // of the last paint, the paint waits for the event loop's next turn.
+  const auto now = std::chrono::steady_clock::now();
+  if (now - holder_->lastPaint < std::chrono::milliseconds(15)) {
+    widget->update();
+    return;
+  }
+  holder_->lastPaint = now;
+  widget->repaint();
 }
 
 // ---- Label --------------------------------------------------------------------------------

@@ -1,3 +1,4 @@
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QFileDialog>
 #include <QKeyEvent>
@@ -35,6 +36,10 @@ void InstallStopKeyFilter() {
   if (filter) return;
   filter = new StopKeyFilter;
   QCoreApplication::instance()->installEventFilter(filter);
+  // An Esc that no row asked for before the event loop went idle again (the run ended, or a
+  // message box waits for the user) is dropped: it must not stop the next run at its start.
+  QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, filter,
+                   [] { escapePressed = false; });
 }
 
 QWidget* DialogParent() { return QApplication::activeWindow(); }
@@ -96,11 +101,13 @@ bool UserCancelled() { return Current()->UserCancelled(); }
 
 bool TakeEscapePress() { return std::exchange(escapePressed, false); }
 
-void RuntimeBackgroundTask() {
+namespace detail {
+
+unsigned backgroundTaskCalls = 0;
+
+void BackgroundTaskTick() {
   using Clock = std::chrono::steady_clock;
-  static unsigned calls = 0;
   static Clock::time_point lastRun;
-  if ((++calls & 31) != 0) return;  // the clock itself is read on every 32nd call only
   const Clock::time_point now = Clock::now();
   if (now - lastRun < std::chrono::milliseconds(20)) return;
   lastRun = now;
@@ -112,5 +119,7 @@ void RuntimeBackgroundTask() {
   } leave;
   QCoreApplication::processEvents();
 }
+
+}  // namespace detail
 
 }  // namespace platform
