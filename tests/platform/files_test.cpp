@@ -1,1 +1,382 @@
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "tests/support/fixtures.h"
+
+using namespace platform;
+using namespace std::string_literals;
+using fixtures::fs::path;
+namespace fs = fixtures::fs;
+
+namespace {
+
+std::vector<String> Names(const Ref<FolderItem>& folder) {
+  std::vector<String> names;
+  for (std::int64_t i = 1; i <= folder->Count(); ++i) names.push_back(folder->Item(i)->Name());
+  return names;
+}
+
+std::vector<String> Listing(const path& folder) {
+  std::vector<String> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+String RandomBytes(std::size_t size, unsigned seed) {
+  std::mt19937 random(seed);
+  String bytes(size, '\0');
+  for (char& b : bytes) b = static_cast<char>(random());
+  return bytes;
+}
+
+// ---- Entries ------------------------------------------------------------------------------
+
+TEST(FolderItem, EntriesInByteOrderWithHiddenOnes) {
+  fixtures::TempDir dir;
+  for (const char* name : {"b", "B", "a", ".hidden", "é", "Z", "10", "9", "_x"}) fixtures::WriteFile(dir / name, "");
+  fs::create_directory(dir / "dossier");
+  fs::create_directory(dir / ".cache");
+  const Ref<FolderItem> folder = GetFolderItem(dir.str(), 3);
+  EXPECT_EQ(Names(folder),
+            (std::vector<String>{".cache", ".hidden", "10", "9", "B", "Z", "_x", "a", "b", "dossier", "é"}));
+}
+
+TEST(FolderItem, EmptyOrMissingFolderHasNoEntries) {
+  fixtures::TempDir dir;
+  EXPECT_EQ(GetFolderItem(dir.str(), 3)->Count(), 0);
+  EXPECT_EQ(GetFolderItem((dir / "absent").string(), 3)->Count(), 0);
+  fixtures::WriteFile(dir / "file", "x");
+  EXPECT_EQ(GetFolderItem((dir / "file").string(), 3)->Count(), 0);
+}
+
+TEST(FolderItem, ItemOutsideOneToCountIsNil) {
+  fixtures::TempDir dir;
+  fixtures::WriteFile(dir / "a", "");
+  fixtures::WriteFile(dir / "b", "");
+  const Ref<FolderItem> folder = GetFolderItem(dir.str(), 3);
+  for (std::int64_t i : {-1, 0, 3, 1000}) EXPECT_EQ(folder->Item(i), nullptr) << i;
+  EXPECT_NE(folder->Item(1), nullptr);
+  EXPECT_NE(folder->Item(2), nullptr);
+}
+
+TEST(FolderItem, IndexesStayTheSameWhenTheFolderChanges) {
+  // Entries are read at the first Count or at the first Item; both must freeze them.
+  for (bool countFirst : {true, false}) {
+    fixtures::TempDir dir;
+    for (const char* name : {"b", "d", "f"}) fixtures::WriteFile(dir / name, "");
+    const Ref<FolderItem> folder = GetFolderItem(dir.str(), 3);
+    const std::int64_t count = countFirst ? folder->Count() : (folder->Item(1), folder->Count());
+    ASSERT_EQ(count, 3);
+    fs::remove(dir / "b");
+    fixtures::WriteFile(dir / "a", "");
+    fixtures::WriteFile(dir / "c", "");
+    EXPECT_EQ(folder->Count(), 3);
+    EXPECT_EQ(Names(folder), (std::vector<String>{"b", "d", "f"})) << countFirst;
+    EXPECT_EQ(folder->Item(1), folder->Item(1));  // the very same object
+    EXPECT_FALSE(folder->Item(1)->Exists());
+    // A new item for the same path sees the folder as it is now.
+    EXPECT_EQ(Names(GetFolderItem(dir.str(), 3)), (std::vector<String>{"a", "c", "d", "f"}));
+  }
+}
+
+TEST(FolderItem, NameAndNativePath) {
+  fixtures::TempDir dir;
+  fs::create_directory(dir / "Mes bases");
+  fixtures::WriteFile(dir / "Mes bases" / "carnet.sqlite", "");
+  const String base = (dir / "Mes bases").string();
+  for (const String& given : {base, base + "/", base + "//"}) {
+    const Ref<FolderItem> folder = GetFolderItem(given, 3);
+    EXPECT_EQ(folder->NativePath(), base) << given;
+    EXPECT_EQ(folder->Name(), "Mes bases") << given;
+    EXPECT_TRUE(folder->Directory());
+    const Ref<FolderItem> file = folder->Item(1);
+    EXPECT_EQ(file->Name(), "carnet.sqlite");
+    EXPECT_EQ(file->NativePath(), base + "/carnet.sqlite");
+    EXPECT_FALSE(file->Directory());
+  }
+  EXPECT_EQ(GetFolderItem("/", 3)->NativePath(), "/");
+  EXPECT_NE(GetFolderItem("/", 3)->Count(), 0);
+  EXPECT_EQ(GetFolderItem("/", 3)->Item(1)->NativePath().rfind("//", 0), String::npos);
+}
+
+TEST(FolderItem, ExistsAndDirectory) {
+  fixtures::TempDir dir;
+  fixtures::WriteFile(dir / "file", "x");
+  fs::create_directory(dir / "folder");
+  fs::create_symlink(dir / "folder", dir / "link-to-folder");
+  fs::create_symlink(dir / "file", dir / "link-to-file");
+  fs::create_symlink(dir / "nowhere", dir / "dangling");
+  ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+  struct Case {
+    const char* name;
+    bool exists, directory;
+  };
+  const Case cases[] = {{"file", true, false},          {"folder", true, true},        {"link-to-folder", true, true},
+                        {"link-to-file", true, false},  {"dangling", true, false},     {"pipe", true, false},
+                        {"absent", false, false}};
+  for (const auto& c : cases) {
+    const Ref<FolderItem> item = GetFolderItem((dir / c.name).string(), 3);
+    EXPECT_EQ(item->Exists(), c.exists) << c.name;
+    EXPECT_EQ(item->Directory(), c.directory) << c.name;
+  }
+  // The same answers for the entries that a folder lists.
+  const Ref<FolderItem> folder = GetFolderItem(dir.str(), 3);
+  ASSERT_EQ(folder->Count(), 6);
+  for (std::int64_t i = 1; i <= folder->Count(); ++i) {
+    const Ref<FolderItem> item = folder->Item(i);
+    EXPECT_TRUE(item->Exists()) << item->Name();
+    EXPECT_EQ(item->Directory(), item->Name() == "folder" || item->Name() == "link-to-folder") << item->Name();
+  }
+}
+
+// ---- Links back up the tree ---------------------------------------------------------------
+
+class EnclosingFolders : public testing::Test {
+ protected:
+  void SetUp() override {
+    root = dir / "racine";
+    fs::create_directories(root / "sub" / "deep");
+    fs::create_directories(root / "other");
+    fs::create_symlink(root / "sub", root / "sub" / "self");
+    fs::create_symlink(root, root / "sub" / "up");
+    fs::create_symlink(root, root / "sub" / "deep" / "top");
+    fs::create_symlink(root / "other", root / "sub" / "side");
+    fs::create_symlink(dir.path(), root / "sub" / "above");  // above where the walk starts
+    fixtures::WriteFile(root / "sub" / "file", "");
+  }
+
+  Ref<FolderItem> Find(const Ref<FolderItem>& folder, const String& name) {
+    for (std::int64_t i = 1; i <= folder->Count(); ++i)
+      if (folder->Item(i)->Name() == name) return folder->Item(i);
+    ADD_FAILURE() << "no entry " << name << " in " << folder->NativePath();
+    return nullptr;
+  }
+
+  fixtures::TempDir dir;
+  path root;
+};
+
+TEST_F(EnclosingFolders, LinksBackToTheFolderOrAnEnclosingOneAreSeen) {
+  const Ref<FolderItem> top = GetFolderItem(root.string(), 3);
+  const Ref<FolderItem> sub = Find(top, "sub");
+  const std::pair<const char*, bool> cases[] = {{"self", true}, {"up", true},    {"side", false},
+                                                {"deep", false}, {"file", false}, {"above", false}};
+  for (const auto& [name, revisits] : cases) EXPECT_EQ(Find(sub, name)->RevisitsEnclosingFolder(), revisits) << name;
+  EXPECT_TRUE(Find(Find(sub, "deep"), "top")->RevisitsEnclosingFolder());
+  EXPECT_FALSE(sub->RevisitsEnclosingFolder());
+  EXPECT_FALSE(top->RevisitsEnclosingFolder());
+}
+
+TEST_F(EnclosingFolders, ItemsMadeFromAPathKnowNoEnclosingFolder) {
+  for (const char* link : {"sub/self", "sub/up", "sub/deep/top"})
+    EXPECT_FALSE(GetFolderItem((root / link).string(), 3)->RevisitsEnclosingFolder()) << link;
+}
+
+TEST_F(EnclosingFolders, AWalkThatSkipsRevisitingFoldersEnds) {
+  // Also the link to the folder above the walk's start: it must end, once it comes round.
+  int deepest = 0;
+  std::function<void(const Ref<FolderItem>&, int)> walk = [&](const Ref<FolderItem>& folder, int depth) {
+    deepest = std::max(deepest, depth);
+    if (depth > 12) return;
+    for (std::int64_t i = 1; i <= folder->Count(); ++i) {
+      const Ref<FolderItem> item = folder->Item(i);
+      if (item->Directory() && !item->RevisitsEnclosingFolder()) walk(item, depth + 1);
+    }
+  };
+  walk(GetFolderItem(root.string(), 3), 0);
+  EXPECT_LE(deepest, 12);
+}
+
+// ---- Copies -------------------------------------------------------------------------------
+
+TEST(CopyFileTo, CopiesTheBytesUnderTheFilesName) {
+  fixtures::TempDir dir;
+  fs::create_directory(dir / "copies");
+  const String bytes = RandomBytes(200000, 1) + "\0end"s;  // more than one buffer, with NULs
+  fixtures::WriteFile(dir / "carnet.sqlite", bytes);
+  GetFolderItem((dir / "carnet.sqlite").string(), 3)->CopyFileTo(GetFolderItem((dir / "copies").string(), 3));
+  EXPECT_EQ(Listing(dir / "copies"), std::vector<String>{"carnet.sqlite"});
+  EXPECT_EQ(fixtures::ReadFile(dir / "copies" / "carnet.sqlite"), bytes);
+}
+
+TEST(CopyFileTo, AnExistingFileIsKeptAndTheCopyTakesTheNextFreeName) {
+  struct Case {
+    const char* name;
+    std::vector<String> after;
+  };
+  const Case cases[] = {
+      {"carnet.sqlite", {"carnet (2).sqlite", "carnet (3).sqlite", "carnet.sqlite"}},
+      {"notes", {"notes", "notes (2)", "notes (3)"}},
+      {".hidden", {".hidden", ".hidden (2)", ".hidden (3)"}},
+  };
+  for (const auto& c : cases) {
+    fixtures::TempDir dir;
+    fs::create_directories(dir / "a");
+    fs::create_directories(dir / "b");
+    fs::create_directories(dir / "copies");
+    fixtures::WriteFile(dir / "copies" / c.name, "existing");
+    fixtures::WriteFile(dir / "a" / c.name, "from a");
+    fixtures::WriteFile(dir / "b" / c.name, "from b");
+    const Ref<FolderItem> copies = GetFolderItem((dir / "copies").string(), 3);
+    GetFolderItem((dir / "a" / c.name).string(), 3)->CopyFileTo(copies);
+    GetFolderItem((dir / "b" / c.name).string(), 3)->CopyFileTo(copies);
+    std::vector<String> expected = c.after;
+    std::sort(expected.begin(), expected.end());
+    ASSERT_EQ(Listing(dir / "copies"), expected) << c.name;
+    EXPECT_EQ(fixtures::ReadFile(dir / "copies" / c.name), "existing") << c.name;
+    const String second = c.after[0] == c.name ? c.after[1] : c.after[0];
+    const String third = c.after[0] == c.name ? c.after[2] : c.after[1];
+    EXPECT_EQ(fixtures::ReadFile(dir / "copies" / second), "from a") << c.name;
+    EXPECT_EQ(fixtures::ReadFile(dir / "copies" / third), "from b") << c.name;
+  }
+}
+
+TEST(CopyFileTo, IntoItsOwnFolderMakesANumberedCopy) {
+  fixtures::TempDir dir;
+  fixtures::WriteFile(dir / "carnet.sqlite", "bytes");
+  GetFolderItem((dir / "carnet.sqlite").string(), 3)->CopyFileTo(GetFolderItem(dir.str(), 3));
+  EXPECT_EQ(Listing(dir.path()), (std::vector<String>{"carnet (2).sqlite", "carnet.sqlite"}));
+  EXPECT_EQ(fixtures::ReadFile(dir / "carnet (2).sqlite"), "bytes");
+  EXPECT_EQ(fixtures::ReadFile(dir / "carnet.sqlite"), "bytes");
+}
+
+TEST(CopyFileTo, NowhereToCopyDoesNothingAndRaisesNothing) {
+  fixtures::TempDir dir;
+  fixtures::WriteFile(dir / "carnet.sqlite", "bytes");
+  const Ref<FolderItem> file = GetFolderItem((dir / "carnet.sqlite").string(), 3);
+  EXPECT_NO_THROW(file->CopyFileTo(GetFolderItem((dir / "absent").string(), 3)));
+  EXPECT_NO_THROW(file->CopyFileTo(nullptr));
+  EXPECT_NO_THROW(GetFolderItem((dir / "none.sqlite").string(), 3)->CopyFileTo(GetFolderItem(dir.str(), 3)));
+  EXPECT_EQ(Listing(dir.path()), std::vector<String>{"carnet.sqlite"});
+}
+
+TEST(CopyFileTo, CopiesNoFolderAndNoPipe) {
+  fixtures::TempDir dir;
+  fs::create_directories(dir / "folder" / "inner");
+  fs::create_directory(dir / "copies");
+  ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+  const Ref<FolderItem> copies = GetFolderItem((dir / "copies").string(), 3);
+  GetFolderItem((dir / "folder").string(), 3)->CopyFileTo(copies);
+  GetFolderItem((dir / "pipe").string(), 3)->CopyFileTo(copies);  // must not wait for a writer
+  EXPECT_TRUE(Listing(dir / "copies").empty());
+}
+
+TEST(CreateAsFolder, MakesTheFolder) {
+  fixtures::TempDir dir;
+  const Ref<FolderItem> item = GetFolderItem((dir / "resultat_2026-12-10_07-27").string(), 3);
+  EXPECT_FALSE(item->Exists());
+  item->CreateAsFolder();
+  EXPECT_TRUE(item->Exists());
+  EXPECT_TRUE(item->Directory());
+  EXPECT_TRUE(fs::is_directory(dir / "resultat_2026-12-10_07-27"));
+  EXPECT_NO_THROW(item->CreateAsFolder());  // already there: nothing
+}
+
+// ---- Text output --------------------------------------------------------------------------
+
+TEST(TextOutputStream, WritesLinesEndingInLF) {
+  fixtures::TempDir dir;
+  const Ref<TextOutputStream> out = TextOutputStream::Create(GetFolderItem((dir / "r.txt").string(), 3));
+  out->WriteLine("première");
+  out->WriteLine("");
+  out->WriteLine("a\tb\rc");
+  out->Close();
+  EXPECT_EQ(fixtures::ReadFile(dir / "r.txt"), "première\n\na\tb\rc\n");
+}
+
+TEST(TextOutputStream, ManyLinesAreAllWrittenInOrder) {
+  fixtures::TempDir dir;
+  const Ref<TextOutputStream> out = TextOutputStream::Create(GetFolderItem((dir / "r.txt").string(), 3));
+  String expected;
+  const String filler(97, 'x');
+  for (int i = 0; i < 20000; ++i) {
+    const String line = std::to_string(i) + filler;
+    out->WriteLine(line);
+    expected += line + "\n";
+    if (i == 12345) out->Flush();
+  }
+  out->Close();
+  EXPECT_EQ(fixtures::ReadFile(dir / "r.txt"), expected);
+}
+
+TEST(TextOutputStream, CreateEmptiesAnExistingFile) {
+  fixtures::TempDir dir;
+  fixtures::WriteFile(dir / "r.txt", String(100000, 'o'));
+  const Ref<TextOutputStream> out = TextOutputStream::Create(GetFolderItem((dir / "r.txt").string(), 3));
+  out->WriteLine("new");
+  out->Close();
+  EXPECT_EQ(fixtures::ReadFile(dir / "r.txt"), "new\n");
+}
+
+int CreateError(const path& file) {
+  try {
+    TextOutputStream::Create(GetFolderItem(file.string(), 3));
+  } catch (const IOException& e) {
+    EXPECT_FALSE(e.Message().empty());
+    return e.ErrorNumber();
+  }
+  return 0;
+}
+
+TEST(TextOutputStream, FailedCreateCarriesTheOSError) {
+  fixtures::TempDir dir;
+  fs::create_directory(dir / "folder");
+  EXPECT_EQ(CreateError(dir / "absent" / "r.txt"), ENOENT);
+  EXPECT_EQ(CreateError(dir / "folder"), EISDIR);
+  EXPECT_FALSE(fs::exists(dir / "absent"));
+  EXPECT_THROW(TextOutputStream::Create(nullptr), NilObjectException);
+}
+
+TEST(TextOutputStream, FailedCreateInAReadOnlyFolder) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+  fixtures::TempDir dir;
+  fs::create_directory(dir / "locked");
+  fs::permissions(dir / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+  EXPECT_EQ(CreateError(dir / "locked" / "r.txt"), EACCES);
+}
+
+int ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const IOException& e) {
+    return e.ErrorNumber();
+  }
+  return 0;
+}
+
+TEST(TextOutputStream, AFullDiskIsReportedAtFlushOrCloseAndOnlyOnce) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  for (bool flush : {true, false}) {
+    const Ref<TextOutputStream> out = TextOutputStream::Create(GetFolderItem("/dev/full", 3));
+    int error = ErrorOf([&] { out->WriteLine("ligne"); });
+    if (error == 0) error = ErrorOf([&] { flush ? out->Flush() : out->Close(); });
+    if (error == 0 && flush) error = ErrorOf([&] { out->Close(); });
+    EXPECT_EQ(error, ENOSPC) << (flush ? "Flush" : "Close");
+    EXPECT_NO_THROW(out->Close());
+    EXPECT_NO_THROW(out->Close());
+  }
+}
+
+TEST(TextOutputStream, AFullDiskIsReportedWhileManyLinesAreWritten) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  const Ref<TextOutputStream> out = TextOutputStream::Create(GetFolderItem("/dev/full", 3));
+  const String line(1000, 'x');
+  const int error = ErrorOf([&] {
+    for (int i = 0; i < 1000; ++i) out->WriteLine(line);  // a megabyte: more than any buffer
+  });
+  EXPECT_EQ(error, ENOSPC);
+  EXPECT_NO_THROW(out->Close());
+}
+
+}  // namespace

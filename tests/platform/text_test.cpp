@@ -1,1 +1,234 @@
 #include <gtest/gtest.h>
+
+#include <QLocale>
+#include <QDate>
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "platform/text.h"
+
+using namespace platform;
+using namespace std::string_literals;
+
+namespace {
+
+// ---- Encoding -----------------------------------------------------------------------------
+
+const String kReplacement = "\xEF\xBF\xBD";
+
+struct EncodingCase {
+  const char* what;
+  String in, out;
+};
+
+TEST(ConvertEncoding, Utf8KeepsValidTextAndReplacesEachInvalidByte) {
+  const EncodingCase cases[] = {
+      {"empty", "", ""},
+      {"ascii with controls", "a\tb\r\nc", "a\tb\r\nc"},
+      {"embedded NUL", "a\0b"s, "a\0b"s},
+      {"two-, three-, four-byte characters", "é€😀", "é€😀"},
+      {"highest code point", "\xF4\x8F\xBF\xBF", "\xF4\x8F\xBF\xBF"},
+      {"lone latin-1 byte", "caf\xE9", "caf" + kReplacement},
+      {"lone continuation byte", "\x80x", kReplacement + "x"},
+      {"0xFF", "\xFF", kReplacement},
+      {"overlong NUL", "\xC0\x80", kReplacement + kReplacement},
+      {"overlong slash", "\xE0\x80\xAF", kReplacement + kReplacement + kReplacement},
+      {"surrogate", "\xED\xA0\x80", kReplacement + kReplacement + kReplacement},
+      {"above U+10FFFF", "\xF4\x90\x80\x80", kReplacement + kReplacement + kReplacement + kReplacement},
+      {"truncated at end", "a\xE2\x82", "a" + kReplacement + kReplacement},
+      {"truncated before ascii", "\xE2\x82z", kReplacement + kReplacement + "z"},
+      {"valid after invalid", "\xFF\xC3\xA9", kReplacement + "é"},
+  };
+  const Ref<TextEncoding> utf8 = EncodingsGetter(44);
+  for (const auto& c : cases) EXPECT_EQ(ConvertEncoding(c.in, utf8), c.out) << c.what;
+}
+
+TEST(ConvertEncoding, OutputIsAlwaysValidAndIdempotent) {
+  String every;
+  for (int b = 0; b < 256; ++b) every += static_cast<char>(b);
+  every += every;  // each byte also follows every other kind of byte once
+  const Ref<TextEncoding> utf8 = EncodingsGetter(44);
+  const String once = ConvertEncoding(every, utf8);
+  EXPECT_EQ(ConvertEncoding(once, utf8), once);
+  EXPECT_EQ(once.substr(0, 128), every.substr(0, 128));
+}
+
+// ---- Numbers ------------------------------------------------------------------------------
+
+TEST(Str, IntegersAndZeroPadding) {
+  EXPECT_EQ(Str(0), "0");
+  EXPECT_EQ(Str(-42), "-42");
+  EXPECT_EQ(Str(INT64_MAX), "9223372036854775807");
+  const std::pair<int, const char*> padded[] = {{0, "00"}, {7, "07"}, {12, "12"}, {59, "59"}, {123, "123"}};
+  for (const auto& [value, text] : padded) EXPECT_EQ(Str(value, "00"), text) << value;
+}
+
+TEST(Str, DoubleWholeNumbersArePlainDigits) {
+  const std::pair<double, const char*> cases[] = {
+      {0.0, "0"},
+      {-0.0, "0"},
+      {1.0, "1"},
+      {-3.0, "-3"},
+      {1e6, "1000000"},
+      {1234.0, "1234"},
+      {9007199254740991.0, "9007199254740991"},
+      {9007199254740992.0, "9007199254740992"},
+      {-9007199254740992.0, "-9007199254740992"},
+  };
+  for (const auto& [value, text] : cases) EXPECT_EQ(Str(value), text) << value;
+}
+
+TEST(Val, ReadsBackWhatStrWrote) {
+  const double values[] = {0.0,  1.0,  -1.0,  1e6,   1234.0, 9007199254740992.0, -9007199254740992.0,
+                           1.5,  0.1,  -2.25, 1e20,  1e300,  123456789.125};
+  for (double v : values) EXPECT_EQ(Val(Str(v)), v) << Str(v);
+}
+
+TEST(Val, NoNumberGivesZero) {
+  const std::pair<const char*, double> cases[] = {
+      {"0", 0.0}, {"", 0.0}, {"abc", 0.0}, {"  42", 42.0}, {"12abc", 12.0}, {"-7", -7.0}, {"+5", 5.0}, {"3.5", 3.5},
+  };
+  for (const auto& [text, value] : cases) EXPECT_EQ(Val(text), value) << '"' << text << '"';
+}
+
+// ---- Characters and bytes -----------------------------------------------------------------
+
+TEST(Text, LenAndLeftCountCharacters) {
+  const std::pair<const char*, std::int64_t> lengths[] = {{"", 0}, {"abc", 3}, {"é", 1}, {"naïve", 5}, {"日本語", 3}, {"a😀b", 3}};
+  for (const auto& [text, n] : lengths) EXPECT_EQ(Len(text), n) << text;
+
+  struct LeftCase {
+    const char* text;
+    std::int64_t n;
+    const char* out;
+  };
+  const LeftCase lefts[] = {{"héllo", 2, "hé"}, {"héllo", 0, ""},  {"héllo", -1, ""},     {"héllo", 5, "héllo"},
+                            {"héllo", 99, "héllo"}, {"日本語", 2, "日本"}, {"😀x", 1, "😀"}, {"", 3, ""}};
+  for (const auto& c : lefts) EXPECT_EQ(Left(c.text, c.n), c.out) << c.text << ' ' << c.n;
+}
+
+struct ReplaceCase {
+  String text, searched, replacement, out;
+};
+
+TEST(Text, ReplaceAllReplacesEveryOccurrence) {
+  const ReplaceCase cases[] = {
+      {"a\tb\tc", "\t", " ", "a b c"},
+      {"\r\nx\r\n", "\r\n", " ", " x "},
+      {"aaa", "aa", "X", "Xa"},
+      {"abc", "", "X", "abc"},
+      {"abcabc", "b", "", "acac"},
+      {"été", "é", "e", "ete"},
+      {"a,b", ",", "—", "a—b"},
+      {"no match", "z", "y", "no match"},
+      {"a\0b\0"s, "\0"s, " ", "a b "},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ReplaceAll(c.text, c.searched, c.replacement), c.out) << c.text;
+    EXPECT_EQ(ReplaceAllB(c.text, c.searched, c.replacement), c.out) << c.text;
+  }
+}
+
+TEST(Text, ReplaceAllBWorksOnBytesInsideCharacters) {
+  // The second byte of "é" is replaced alone: ReplaceAllB does not see characters.
+  EXPECT_EQ(ReplaceAllB("é", "\xA9", "X"), "\xC3X");
+}
+
+TEST(Text, Chr) {
+  EXPECT_EQ(Chr(9), "\t");
+  EXPECT_EQ(Chr(10), "\n");
+  EXPECT_EQ(Chr(13), "\r");
+  EXPECT_EQ(Chr(0), "\0"s);
+  EXPECT_EQ(Chr(233), "é");
+  EXPECT_EQ(Chr(0x20AC), "€");
+  EXPECT_EQ(Chr(0x1F600), "😀");
+}
+
+TEST(Text, RuntimeStringCompareIsExact) {
+  EXPECT_EQ(RuntimeStringCompare("", ""), 0);
+  EXPECT_EQ(RuntimeStringCompare("Base.sqlite", "Base.sqlite"), 0);
+  EXPECT_NE(RuntimeStringCompare("base.sqlite", "Base.sqlite"), 0);
+  EXPECT_NE(RuntimeStringCompare("é", "É"), 0);
+  EXPECT_NE(RuntimeStringCompare("a", "a "), 0);
+  EXPECT_NE(RuntimeStringCompare("a\0b"s, "a\0c"s), 0);
+  EXPECT_LT(RuntimeStringCompare("a", "b"), 0);
+  EXPECT_GT(RuntimeStringCompare("b", "a"), 0);
+}
+
+// ---- Dates --------------------------------------------------------------------------------
+
+// Pins the locale and the clock for one test and gives both back.
+class DateTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    savedLocale_ = QLocale();
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+  }
+  void TearDown() override {
+    SetClockForTesting({});
+    QLocale::setDefault(savedLocale_);
+  }
+  static void At(CivilTime t) {
+    SetClockForTesting([t] { return t; });
+  }
+
+ private:
+  QLocale savedLocale_;
+};
+
+TEST_F(DateTest, FrenchLongDateAndTime) {
+  At({2026, 12, 10, 7, 27, 37});
+  const Ref<Date> d = New<Date>();
+  EXPECT_EQ(d->LongDate(), "jeudi 10 décembre 2026");
+  EXPECT_EQ(d->LongTime(), "07:27:37");
+  EXPECT_EQ(d->SQLDate(), "2026-12-10");
+  EXPECT_EQ(d->Hour(), 7);
+  EXPECT_EQ(d->Minute(), 27);
+  EXPECT_EQ(d->Second(), 37);
+}
+
+TEST_F(DateTest, OtherMoments) {
+  struct Case {
+    CivilTime t;
+    const char *longDate, *longTime, *sqlDate;
+  };
+  const Case cases[] = {
+      {{2026, 3, 5, 0, 0, 0}, "jeudi 5 mars 2026", "00:00:00", "2026-03-05"},
+      {{2024, 2, 29, 23, 59, 59}, "jeudi 29 février 2024", "23:59:59", "2024-02-29"},
+      {{2027, 1, 1, 19, 5, 9}, "vendredi 1 janvier 2027", "19:05:09", "2027-01-01"},
+  };
+  for (const auto& c : cases) {
+    At(c.t);
+    const Ref<Date> d = New<Date>();
+    EXPECT_EQ(d->LongDate(), c.longDate);
+    EXPECT_EQ(d->LongTime(), c.longTime);
+    EXPECT_EQ(d->SQLDate(), c.sqlDate);
+    EXPECT_EQ(d->Hour(), c.t.hour);
+    EXPECT_EQ(d->Minute(), c.t.minute);
+    EXPECT_EQ(d->Second(), c.t.second);
+  }
+}
+
+TEST_F(DateTest, LongTimeNamesNoTimeZoneInOtherLocales) {
+  At({2026, 12, 10, 7, 27, 37});
+  for (const QLocale& locale : {QLocale(QLocale::English, QLocale::UnitedStates), QLocale(QLocale::German, QLocale::Germany),
+                                QLocale(QLocale::English, QLocale::UnitedKingdom)}) {
+    QLocale::setDefault(locale);
+    const String time = New<Date>()->LongTime();
+    EXPECT_NE(time.find("27:37"), String::npos) << time;
+    // The text ends with the seconds or an AM/PM marker, never with a zone name.
+    EXPECT_TRUE(time.ends_with("37") || time.ends_with("AM")) << time;
+  }
+}
+
+TEST_F(DateTest, WithoutATestClockADateIsNow) {
+  SetClockForTesting({});
+  const QDate before = QDate::currentDate();
+  const String sql = New<Date>()->SQLDate();
+  const QDate after = QDate::currentDate();
+  EXPECT_TRUE(sql == before.toString(Qt::ISODate).toStdString() || sql == after.toString(Qt::ISODate).toStdString())
+      << sql;
+}
+
+}  // namespace

@@ -1,1 +1,377 @@
 #include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+
+#include <chrono>
+#include <thread>
+
+#include "platform/ui.h"
+
+using namespace platform;
+
+namespace {
+
+void RunEventLoop() {
+  for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+}
+
+// A small window with a label, a check box and a button, registered under the name it is given.
+class TestWindow : public Window {
+ public:
+  explicit TestWindow(String name) : Window(std::move(name)) {}
+
+  Ref<Label> label;
+  Ref<CheckBox> box;
+  Ref<PushButton> button;
+
+ protected:
+  void Layout() override {
+    SetWidth(320);
+    SetHeight(200);
+  }
+  void CreateControls() override {
+    label = New<Label>();
+    label->SetLeft(10), label->SetTop(10), label->SetWidth(200), label->SetHeight(20);
+    box = New<CheckBox>();
+    box->SetCaption("Récursif");
+    box->SetLeft(10), box->SetTop(40), box->SetWidth(200), box->SetHeight(20);
+    button = New<PushButton>();
+    button->SetCaption("Arrêter");
+    button->SetLeft(10), button->SetTop(70), button->SetWidth(100), button->SetHeight(24);
+    _AddControl("Label1", label);
+    _AddControl("Recursif", box);
+    _AddControl("Stop", button);
+  }
+};
+
+class UiTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    window = New<TestWindow>("TestWindow");
+    window->Constructor();
+    RunEventLoop();
+  }
+  void TearDown() override {
+    if (RuntimeGetImplicitWindow("TestWindow")) window->Close();
+    window = nullptr;
+    RunEventLoop();
+  }
+
+  Ref<TestWindow> window;
+};
+
+QString WidgetText(const Ref<Label>& label) { return static_cast<QLabel*>(label->Widget())->text(); }
+
+// ---- Controls -----------------------------------------------------------------------------
+
+TEST_F(UiTest, LabelTextIsAtOnceWhatWasLastSetAndReachesItsWidgetLater) {
+  Ref<Label> label = window->label;
+  label->SetText("Base : carnet.sqlite");
+  EXPECT_EQ(label->Text(), "Base : carnet.sqlite");
+  label->SetText("Table : contacts é");
+  EXPECT_EQ(label->Text(), "Table : contacts é");
+  RunEventLoop();
+  EXPECT_EQ(WidgetText(label), QStringLiteral("Table : contacts é"));
+
+  label->SetText("12");
+  EXPECT_EQ(label->Text(), "12");
+  label->Refresh(true);  // inside a synchronous run, without the event loop
+  EXPECT_EQ(WidgetText(label), QStringLiteral("12"));
+  label->SetText("11");
+  RunEventLoop();
+  EXPECT_EQ(WidgetText(label), QStringLiteral("11"));
+  label->SetText("");
+  EXPECT_EQ(label->Text(), "");
+  RunEventLoop();
+  EXPECT_EQ(WidgetText(label), QString());
+}
+
+TEST_F(UiTest, ALabelThatGoesAwayTakesItsPendingUpdateWithIt) {
+  {
+    Ref<Label> label = New<Label>();
+    label->SetText("pending");
+  }
+  EXPECT_NO_FATAL_FAILURE(RunEventLoop());
+}
+
+TEST_F(UiTest, CheckBoxValueFollowsSetValueAndAClick) {
+  const Ref<CheckBox> box = window->box;
+  EXPECT_FALSE(box->Value());
+  box->SetValue(true);
+  EXPECT_TRUE(box->Value());
+  box->SetValue(false);
+  EXPECT_FALSE(box->Value());
+
+  // A real mouse click on the box's indicator, delivered through the event loop.
+  QWidget* widget = box->Widget();
+  const QPointF at(6, widget->height() / 2.0);
+  const QPointF global = widget->mapToGlobal(at);
+  QCoreApplication::postEvent(widget, new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton,
+                                                      Qt::LeftButton, Qt::NoModifier));
+  QCoreApplication::postEvent(widget, new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton,
+                                                      Qt::NoButton, Qt::NoModifier));
+  RunEventLoop();
+  EXPECT_TRUE(box->Value());
+  static_cast<QCheckBox*>(widget)->click();
+  EXPECT_FALSE(box->Value());
+}
+
+TEST_F(UiTest, EnabledFollowsSetEnabled) {
+  for (const Ref<RectControl>& control :
+       {Ref<RectControl>(window->label), Ref<RectControl>(window->box), Ref<RectControl>(window->button)}) {
+    EXPECT_TRUE(control->Enabled());
+    control->SetEnabled(false);
+    EXPECT_FALSE(control->Enabled());
+    EXPECT_FALSE(control->Widget()->isEnabled());
+    control->SetEnabled(true);
+    EXPECT_TRUE(control->Enabled());
+  }
+}
+
+TEST_F(UiTest, ControlsAreFoundByName) {
+  EXPECT_EQ(window->_ControlByName("Recursif"), window->box);
+  EXPECT_EQ(window->_ControlByName("Label1"), window->label);
+  EXPECT_EQ(window->_ControlByName("absent"), nullptr);
+  EXPECT_EQ(window->label->Left(), 10);
+  EXPECT_EQ(window->box->Top(), 40);
+  EXPECT_EQ(window->button->Width(), 100);
+}
+
+TEST_F(UiTest, WindowSizeIsTheLastOneSet) {
+  EXPECT_EQ(window->Width(), 320);
+  EXPECT_EQ(window->Height(), 200);
+  window->SetHeight(130);
+  window->SetWidth(400);
+  EXPECT_EQ(window->Height(), 130);
+  EXPECT_EQ(window->Width(), 400);
+  RunEventLoop();
+  EXPECT_EQ(window->QtWindow()->centralWidget()->size(), QSize(400, 130));
+  window->SetHeight(260);
+  EXPECT_EQ(window->Height(), 260);
+  RunEventLoop();
+  EXPECT_EQ(window->QtWindow()->centralWidget()->height(), 260);
+}
+
+TEST_F(UiTest, ContentHeightDoesNotIncludeTheMenuBar) {
+  window->QtWindow()->menuBar()->addMenu(QStringLiteral("Fichier"));
+  window->SetHeight(150);
+  RunEventLoop();
+  EXPECT_EQ(window->Height(), 150);
+  EXPECT_EQ(window->QtWindow()->centralWidget()->height(), 150);
+}
+
+// ---- Live windows -------------------------------------------------------------------------
+
+TEST_F(UiTest, ALiveWindowIsFoundByItsRegisteredNameUntilItCloses) {
+  EXPECT_EQ(RuntimeGetImplicitWindow("TestWindow"), window);
+  EXPECT_EQ(RuntimeGetImplicitWindow("Other"), nullptr);
+  EXPECT_EQ(RuntimeGetImplicitWindow("testwindow"), nullptr);
+
+  const Ref<TestWindow> other = New<TestWindow>("Other");
+  EXPECT_EQ(RuntimeGetImplicitWindow("Other"), nullptr);  // not built yet
+  other->Constructor();
+  EXPECT_EQ(RuntimeGetImplicitWindow("Other"), other);
+  EXPECT_EQ(RuntimeGetImplicitWindow("TestWindow"), window);
+
+  other->Close();
+  EXPECT_EQ(RuntimeGetImplicitWindow("Other"), nullptr);
+  EXPECT_EQ(RuntimeGetImplicitWindow("TestWindow"), window);
+  window->Close();
+  EXPECT_EQ(RuntimeGetImplicitWindow("TestWindow"), nullptr);
+  RunEventLoop();
+}
+
+TEST_F(UiTest, AWindowClosedByTheUserIsNoLongerLive) {
+  EXPECT_TRUE(window->QtWindow()->isVisible());
+  window->QtWindow()->close();  // as the title bar's close button does
+  RunEventLoop();
+  EXPECT_EQ(RuntimeGetImplicitWindow("TestWindow"), nullptr);
+  EXPECT_EQ(window->Height(), 200);  // the object itself lives on while it is held
+}
+
+TEST(Window, AWindowHeldOnlyByTheRecordGoesWhenItCloses) {
+  struct Counted : TestWindow {
+    explicit Counted(bool* gone) : TestWindow("Counted"), gone_(gone) {}
+    ~Counted() override { *gone_ = true; }
+    bool* gone_;
+  };
+  bool gone = false;
+  {
+    const Ref<Counted> w = New<Counted>(&gone);
+    w->Constructor();
+  }
+  EXPECT_FALSE(gone);
+  ASSERT_NE(RuntimeGetImplicitWindow("Counted"), nullptr);
+  RuntimeGetImplicitWindow("Counted")->QtWindow()->close();
+  RunEventLoop();
+  EXPECT_TRUE(gone);
+  EXPECT_EQ(RuntimeGetImplicitWindow("Counted"), nullptr);
+}
+
+// ---- The stop key -------------------------------------------------------------------------
+
+// Counts the Esc presses that get past the stop key to the window or one of its widgets.
+class EscapeWatcher : public QObject {
+ public:
+  int seen = 0;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) ++seen;
+    return QObject::eventFilter(watched, event);
+  }
+};
+
+void PostEscape(const Ref<Window>& window) {
+  QCoreApplication::postEvent(window->QtWindow(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+}
+
+// Lets RuntimeBackgroundTask run the event loop at least once.
+void BackgroundTaskRuns() {
+  std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  for (int i = 0; i < 64; ++i) RuntimeBackgroundTask();
+}
+
+class StopKey : public UiTest {
+ protected:
+  void SetUp() override {
+    UiTest::SetUp();
+    SetInteraction(nullptr);  // the real stop key
+    window->QtWindow()->installEventFilter(&watcher);
+    for (QWidget* child : window->QtWindow()->findChildren<QWidget*>()) child->installEventFilter(&watcher);
+    window->QtWindow()->activateWindow();
+    RunEventLoop();
+    while (TakeEscapePress()) {
+    }
+  }
+  void TearDown() override {
+    window->QtWindow()->removeEventFilter(&watcher);
+    for (QWidget* child : window->QtWindow()->findChildren<QWidget*>()) child->removeEventFilter(&watcher);
+    UiTest::TearDown();
+  }
+
+  EscapeWatcher watcher;
+};
+
+TEST_F(StopKey, EscIsSeenInsideRuntimeBackgroundTaskOnceAndTakenFromTheWindow) {
+  PostEscape(window);
+  BackgroundTaskRuns();
+  EXPECT_EQ(watcher.seen, 0) << "the Esc reached the window";
+  EXPECT_TRUE(TakeEscapePress());
+  EXPECT_FALSE(TakeEscapePress());
+
+  PostEscape(window);
+  BackgroundTaskRuns();
+  EXPECT_TRUE(UserCancelled());
+  EXPECT_FALSE(UserCancelled());
+  EXPECT_EQ(watcher.seen, 0);
+}
+
+TEST_F(StopKey, EscOutsideRuntimeBackgroundTaskIsNoStop) {
+  PostEscape(window);
+  RunEventLoop();
+  EXPECT_EQ(watcher.seen, 1);  // an ordinary key for the window
+  BackgroundTaskRuns();
+  EXPECT_FALSE(TakeEscapePress());
+}
+
+TEST_F(StopKey, OtherKeysAreNoStop) {
+  QCoreApplication::postEvent(window->QtWindow(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier));
+  QCoreApplication::postEvent(window->QtWindow(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Q, Qt::ControlModifier));
+  BackgroundTaskRuns();
+  EXPECT_FALSE(TakeEscapePress());
+}
+
+TEST_F(StopKey, EscAtTheFocusedControlIsTakenToo) {
+  // A real key goes to the control that has the focus, not to the window.
+  QWidget* button = window->button->Widget();
+  button->setFocus();
+  QCoreApplication::postEvent(button, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+  BackgroundTaskRuns();
+  EXPECT_EQ(watcher.seen, 0);
+  EXPECT_TRUE(TakeEscapePress());
+}
+
+// ---- Runtime ------------------------------------------------------------------------------
+
+TEST(Runtime, CheckCast) {
+  const Ref<Control> label = New<Label>();
+  const Ref<Label> same = RuntimeCheckCast<Label>(label);
+  EXPECT_EQ(same.get(), label.get());
+  EXPECT_EQ(RuntimeCheckCast<RectControl>(label).get(), label.get());
+  EXPECT_EQ(RuntimeCheckCast<Label>(Ref<Control>()), nullptr);
+  EXPECT_THROW(RuntimeCheckCast<CheckBox>(label), IllegalCastException);
+  try {
+    RuntimeCheckCast<CheckBox>(label);
+  } catch (const RuntimeException& e) {
+    EXPECT_FALSE(e.Message().empty());
+  }
+}
+
+TEST(Runtime, AMemberCallThroughANilRefRaises) {
+  const Ref<Label> label;
+  EXPECT_THROW(label->Text(), NilObjectException);
+  EXPECT_THROW(label->SetText("x"), NilObjectException);
+  EXPECT_THROW(*label, NilObjectException);
+  const Ref<Window> window;
+  EXPECT_THROW(window->Height(), NilObjectException);
+  try {
+    label->Text();
+  } catch (const RuntimeException& e) {  // one family of errors for the system to catch
+    EXPECT_FALSE(e.Message().empty());
+  }
+}
+
+// Counts its own deletions.
+struct Tracked : Object {
+  explicit Tracked(int* deletions) : deletions_(deletions) {}
+  ~Tracked() override { ++*deletions_; }
+  int* deletions_;
+};
+struct TrackedChild : Tracked {
+  using Tracked::Tracked;
+};
+
+TEST(Runtime, AnObjectGoesWithItsLastReference) {
+  int deletions = 0;
+  {
+    Ref<TrackedChild> a = New<TrackedChild>(&deletions);
+    Ref<Object> base = a;                 // converting copy
+    Ref<Tracked> moved = std::move(a);    // converting move
+    EXPECT_EQ(a, nullptr);
+    Ref<Tracked> copy = moved;
+    copy = copy;  // self-assignment keeps it
+    moved = nullptr;
+    base = nullptr;
+    EXPECT_EQ(deletions, 0);
+    copy = New<Tracked>(&deletions);  // the first one's last reference goes
+    EXPECT_EQ(deletions, 1);
+    const Ref<TrackedChild> cast = RuntimeCheckCast<TrackedChild>(Ref<Object>(New<TrackedChild>(&deletions)));
+    EXPECT_EQ(deletions, 1);
+  }
+  EXPECT_EQ(deletions, 3);
+}
+
+TEST(Runtime, TheUserInterfaceRaisesOffItsThread) {
+  const Ref<Label> label = New<Label>();
+  bool raised = false;
+  std::thread([&] {
+    try {
+      label->SetText("x");
+    } catch (const ThreadAccessingUIException&) {
+      raised = true;
+    }
+  }).join();
+  EXPECT_TRUE(raised);
+  EXPECT_EQ(label->Text(), "");
+}
+
+}  // namespace
