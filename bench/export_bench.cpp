@@ -1,0 +1,512 @@
+// The export benchmark. In one process it times complete export runs, driven through the main
+// window as a user would (AfficheInfo unchecked, then checked), against the floor: a plain
+// SQLite loop over the same databases that writes the same row lines through a buffered
+// writer. It prints each median time, rows per second, the peak resident memory and, last,
+// the ratio of the run to the floor.
+//
+//   export_bench CORPUS_DIR [--big-rows=N] [--repeat=N]
+//
+// --big-rows (or QUORVANE_BENCH_BIG_ROWS) sets the rows of the big table, so that memory can
+// be compared across table sizes; --repeat sets the timed runs of each kind (default 3).
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QtGlobal>
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cinttypes>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/export_run.h"
+#include "shell/app.h"
+#include "shell/main_window.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& message) {
+  std::fprintf(stderr, "export_bench: FAILED: %s\n", message.c_str());
+  std::fflush(stdout);
+  std::exit(1);
+}
+
+// The offscreen platform says, on every resize, what it cannot do: noise amid the figures.
+QtMessageHandler standardMessageHandler = nullptr;
+void QuietOffscreenNotices(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (message.startsWith(QStringLiteral("This plugin does not support"))) return;
+  if (standardMessageHandler) standardMessageHandler(type, context, message);
+}
+
+double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+long PeakResidentKiB() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;  // KiB on Linux
+}
+
+// ---- The corpus -----------------------------------------------------------------------------
+
+struct CorpusShape {
+  std::int64_t bigRows = 1'000'000;
+  int smallDatabases = 200;
+  int smallTables = 3;
+  std::int64_t smallRows = 500;
+
+  // Written to the marker: a corpus made with other figures is made again.
+  std::string Signature() const {
+    return "big_rows=" + std::to_string(bigRows) + " small_databases=" + std::to_string(smallDatabases) +
+           " small_tables=" + std::to_string(smallTables) + " small_rows=" + std::to_string(smallRows) +
+           " layout=1\n";
+  }
+  std::int64_t TotalRows() const { return bigRows + std::int64_t{smallDatabases} * smallTables * smallRows; }
+};
+
+// Fixed seed: every corpus of the same figures holds the same values.
+struct Rng {
+  std::uint64_t state;
+  std::uint64_t Next() {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return state;
+  }
+  std::uint64_t Below(std::uint64_t n) { return Next() % n; }
+};
+
+void Exec(sqlite3* db, const char* sql) {
+  char* error = nullptr;
+  if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+    const std::string message = error ? error : "unknown error";
+    sqlite3_free(error);
+    Fail(std::string("corpus: ") + sql + ": " + message);
+  }
+}
+
+constexpr const char* kWords[] = {"dossier", "client",  "facture", "adresse", "rue",     "des",   "Lilas",
+                                  "Nantes",  "Lyon",    "commande", "livraison", "paiement", "le", "compte",
+                                  "avenue",  "Bordeaux", "contrat", "de",      "relance", "Marie", "Durand"};
+
+// A label of 30 to 50 characters, about 40 on average.
+std::string Label(Rng& rng) {
+  const std::size_t target = 30 + rng.Below(21);
+  std::string text;
+  while (text.size() < target) {
+    if (!text.empty()) text += ' ';
+    text += kWords[rng.Below(std::size(kWords))];
+  }
+  text.resize(target);
+  return text;
+}
+
+// Mostly plain, sometimes with a TAB, a LF or a CR LF inside, which the export must blank.
+std::string Note(Rng& rng, std::int64_t row) {
+  switch (rng.Below(10)) {
+    case 0: return "prix\tTTC " + std::to_string(row % 1000);
+    case 1: return "ligne une\nligne deux";
+    case 2: return "fin de ligne\r\nsuite";
+    default: return "note " + std::to_string(row % 97);
+  }
+}
+
+void MakeDatabase(const fs::path& file, const std::vector<std::string>& tables, std::int64_t rows, Rng& rng) {
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+    Fail("corpus: cannot create " + file.string());
+  Exec(db, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN");
+  for (const std::string& table : tables) {
+    Exec(db, ("CREATE TABLE \"" + table + "\"(id INTEGER, code TEXT, label TEXT, amount REAL, note TEXT)").c_str());
+    sqlite3_stmt* insert = nullptr;
+    const std::string sql = "INSERT INTO \"" + table + "\" VALUES(?1, ?2, ?3, ?4, ?5)";
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &insert, nullptr) != SQLITE_OK) Fail("corpus: " + sql);
+    for (std::int64_t row = 1; row <= rows; ++row) {
+      char code[16];
+      std::snprintf(code, sizeof code, "K%05" PRIu64, rng.Below(100000));
+      const std::string label = Label(rng);
+      const std::string note = Note(rng, row);
+      sqlite3_bind_int64(insert, 1, static_cast<std::int64_t>(rng.Below(10'000'000'000ULL)) - 1'000'000);
+      sqlite3_bind_text(insert, 2, code, -1, SQLITE_TRANSIENT);
+      sqlite3_bind_text(insert, 3, label.data(), static_cast<int>(label.size()), SQLITE_TRANSIENT);
+      sqlite3_bind_double(insert, 4, static_cast<double>(rng.Below(100'000'000)) / 100.0 + 0.001);
+      sqlite3_bind_text(insert, 5, note.data(), static_cast<int>(note.size()), SQLITE_TRANSIENT);
+      if (sqlite3_step(insert) != SQLITE_DONE) Fail("corpus: insert into " + file.string());
+      sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+  }
+  Exec(db, "COMMIT");
+  if (sqlite3_close(db) != SQLITE_OK) Fail("corpus: cannot close " + file.string());
+}
+
+std::string ReadSmallFile(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Makes tree/ unless the marker, written last, says a complete corpus of these figures is there.
+void EnsureCorpus(const fs::path& corpus, const CorpusShape& shape) {
+  const fs::path tree = corpus / "tree";
+  const fs::path marker = corpus / "corpus.ready";
+  if (fs::exists(marker) && fs::is_directory(tree) && ReadSmallFile(marker) == shape.Signature()) {
+    std::printf("corpus: %s reused\n", tree.c_str());
+    return;
+  }
+  const auto start = std::chrono::steady_clock::now();
+  fs::remove(marker);
+  fs::remove_all(tree);
+  fs::create_directories(tree);
+  Rng rng{0x9E3779B97F4A7C15ULL};
+  MakeDatabase(tree / "big.sqlite", {"t"}, shape.bigRows, rng);
+  const std::vector<std::string> smallTables = {"clients", "commandes", "produits"};
+  for (int i = 0; i < shape.smallDatabases; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "small_%03d.sqlite", i);
+    MakeDatabase(tree / name,
+                 std::vector<std::string>(smallTables.begin(), smallTables.begin() + shape.smallTables),
+                 shape.smallRows, rng);
+  }
+  const fs::path pending = corpus / "corpus.ready.tmp";
+  {
+    std::ofstream out(pending, std::ios::binary);
+    out << shape.Signature();
+    if (!out.flush()) Fail("corpus: cannot write " + pending.string());
+  }
+  fs::rename(pending, marker);
+  std::printf("corpus: %s made in %.1f s\n", tree.c_str(), Seconds(std::chrono::steady_clock::now() - start));
+}
+
+// ---- The floor ------------------------------------------------------------------------------
+
+// A plain write(2) buffer of 64 KiB.
+class BufferedWriter {
+ public:
+  static constexpr std::size_t kSize = 64 * 1024;
+
+  explicit BufferedWriter(const fs::path& file)
+      : fd_(::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)), buffer_(new char[kSize]) {
+    if (fd_ < 0) Fail("floor: cannot create " + file.string() + ": " + std::strerror(errno));
+  }
+  ~BufferedWriter() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+
+  void Write(std::string_view bytes) {
+    if (bytes.size() > kSize - used_) Flush();
+    if (bytes.size() >= kSize) {
+      WriteAll(bytes.data(), bytes.size());
+      return;
+    }
+    std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
+    used_ += bytes.size();
+  }
+  void Flush() {
+    WriteAll(buffer_.get(), used_);
+    used_ = 0;
+  }
+  void Close() {
+    Flush();
+    if (::close(fd_) != 0) Fail(std::string("floor: close: ") + std::strerror(errno));
+    fd_ = -1;
+  }
+
+ private:
+  void WriteAll(const char* data, std::size_t size) {
+    while (size > 0) {
+      const ssize_t n = ::write(fd_, data, size);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        Fail(std::string("floor: write: ") + std::strerror(errno));
+      }
+      data += n;
+      size -= static_cast<std::size_t>(n);
+    }
+  }
+
+  int fd_;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t used_ = 0;
+};
+
+std::string QuoteIdentifier(const std::string& name) {
+  std::string quoted = "\"";
+  for (char c : name) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + '"';
+}
+
+// The least an export has to do: every row of every table of every database directly in the
+// root folder, as one line per row. Returns the rows written.
+std::int64_t FloorExport(const fs::path& root, const fs::path& resultFile) {
+  std::vector<fs::path> entries;
+  for (const fs::directory_entry& entry : fs::directory_iterator(root)) entries.push_back(entry.path());
+  // The run's order: entry names in byte order.
+  std::sort(entries.begin(), entries.end(),
+            [](const fs::path& a, const fs::path& b) { return a.filename().native() < b.filename().native(); });
+
+  BufferedWriter out(resultFile);
+  std::string line;
+  line.reserve(4096);
+  std::int64_t rows = 0;
+  for (const fs::path& entry : entries) {
+    if (!fs::is_regular_file(entry)) continue;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(entry.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+      sqlite3_close(db);
+      continue;
+    }
+    std::vector<std::string> tables;
+    sqlite3_stmt* schema = nullptr;
+    if (sqlite3_prepare_v2(db,
+                           "SELECT name FROM sqlite_schema WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' "
+                           "ESCAPE '\\' ORDER BY rowid",
+                           -1, &schema, nullptr) == SQLITE_OK) {
+      while (sqlite3_step(schema) == SQLITE_ROW)
+        tables.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(schema, 0)));
+    }
+    sqlite3_finalize(schema);
+
+    const std::string databaseName = entry.filename().string();
+    for (const std::string& table : tables) {
+      sqlite3_stmt* select = nullptr;
+      const std::string sql = "select rowid,* from " + QuoteIdentifier(table);
+      if (sqlite3_prepare_v2(db, sql.c_str(), -1, &select, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(select);
+        continue;
+      }
+      const int columns = sqlite3_column_count(select);
+      while (sqlite3_step(select) == SQLITE_ROW) {
+        line.assign(1, '\t');
+        line += databaseName;
+        line += '\t';
+        line += table;
+        for (int column = 0; column < columns; ++column) {
+          line += '\t';
+          const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(select, column));
+          const int bytes = sqlite3_column_bytes(select, column);
+          if (!text || bytes == 0) continue;
+          const std::size_t from = line.size();
+          line.append(text, static_cast<std::size_t>(bytes));
+          for (std::size_t at = from; at < line.size(); ++at)
+            if (line[at] == '\n' || line[at] == '\r' || line[at] == '\t') line[at] = ' ';
+        }
+        line += '\n';
+        out.Write(line);
+        ++rows;
+      }
+      sqlite3_finalize(select);
+    }
+    sqlite3_close(db);
+  }
+  out.Close();
+  return rows;
+}
+
+// ---- The real run ---------------------------------------------------------------------------
+
+// The user of a run: it picks the root folder and the result file, dismisses every message
+// (keeping its text) and never presses the stop key.
+class BenchInteraction : public platform::Interaction {
+ public:
+  BenchInteraction(std::string folder, std::string resultFile)
+      : folder_(std::move(folder)), resultFile_(std::move(resultFile)) {
+    platform::SetInteraction(this);
+  }
+  ~BenchInteraction() override { platform::SetInteraction(nullptr); }
+
+  platform::Ref<platform::FolderItem> SelectFolder() override { return platform::New<platform::FolderItem>(folder_); }
+  platform::Ref<platform::FolderItem> GetSaveFolderItem(const platform::String&, const platform::String&) override {
+    return platform::New<platform::FolderItem>(resultFile_);
+  }
+  void MsgBox(const platform::String& text) override { messages.push_back(text); }
+  bool UserCancelled() override { return false; }
+
+  std::vector<std::string> messages;
+
+ private:
+  std::string folder_, resultFile_;
+};
+
+struct RunOutcome {
+  double seconds;
+  std::int64_t rows;
+};
+
+// One press of Start with the given AfficheInfo, every other option unchecked.
+RunOutcome ExportRun(Window1& window, bool afficheInfo, const fs::path& root, const fs::path& resultFile) {
+  window.TablesVides()->SetValue(false);
+  window.NomsRubriques()->SetValue(false);
+  window.AfficheInfo()->SetValue(afficheInfo);
+  window.Recursif()->SetValue(false);
+  window.CopieBase()->SetValue(false);
+  App::ArretTraitement = 0;
+  BenchInteraction user(root.string(), resultFile.string());
+
+  const auto start = std::chrono::steady_clock::now();
+  window.BtnDemarrer_Action(window.BtnDemarrer());
+  const double seconds = Seconds(std::chrono::steady_clock::now() - start);
+
+  if (user.messages != std::vector<std::string>{export_run::kFinished}) {
+    std::string shown;
+    for (const std::string& message : user.messages) shown += " [" + message + "]";
+    Fail("the run did not close with \"" + std::string(export_run::kFinished) + "\"; it showed:" +
+         (shown.empty() ? " nothing" : shown));
+  }
+  const std::string counted = window.NbRecords()->Text();
+  char* end = nullptr;
+  const long long rows = std::strtoll(counted.c_str(), &end, 10);
+  if (counted.empty() || *end != '\0') Fail("the row counter reads \"" + counted + "\", not a whole number");
+  return {seconds, rows};
+}
+
+// ---- Checks and figures ---------------------------------------------------------------------
+
+// Count and hash of a result file's row lines, in order. A row line carries cells (it begins
+// with TAB) and its third cell is the bare table name; the column-name line's is "name (N)".
+struct RowDigest {
+  std::int64_t lines = 0;
+  std::uint64_t hash = 14695981039346656037ULL;
+  friend bool operator==(const RowDigest&, const RowDigest&) = default;
+};
+
+RowDigest DigestRowLines(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) Fail("cannot read " + file.string());
+  RowDigest digest;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.empty() || line[0] != '\t') continue;
+    const std::size_t afterDatabase = line.find('\t', 1);
+    if (afterDatabase == std::string::npos) continue;
+    const std::size_t afterTable = line.find('\t', afterDatabase + 1);
+    const std::string_view table =
+        std::string_view(line).substr(afterDatabase + 1, afterTable == std::string::npos
+                                                             ? std::string_view::npos
+                                                             : afterTable - afterDatabase - 1);
+    if (table.ends_with(")") && table.find(" (") != std::string_view::npos) continue;
+    if (afterTable == std::string::npos) continue;  // an entry that is not a database
+    ++digest.lines;
+    for (unsigned char c : line) digest.hash = (digest.hash ^ c) * 1099511628211ULL;
+    digest.hash = (digest.hash ^ '\n') * 1099511628211ULL;
+  }
+  return digest;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t n = values.size();
+  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+void PrintFigure(const char* what, const std::vector<double>& times, std::int64_t rows) {
+  const double median = Median(times);
+  std::printf("%-34s median %8.3f s  %12.0f rows/s  (runs:", what, median, static_cast<double>(rows) / median);
+  for (double t : times) std::printf(" %.3f", t);
+  std::printf(")\n");
+}
+
+std::int64_t ParseCount(const char* text, const char* what) {
+  char* end = nullptr;
+  const long long value = std::strtoll(text, &end, 10);
+  if (!*text || *end != '\0' || value < 1) Fail(std::string("bad ") + what + ": " + text);
+  return value;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);  // before the QApplication: no display needed
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);    // figures in order with Qt's own notices
+
+  fs::path corpus = "bench/corpus";
+  CorpusShape shape;
+  int repeat = 3;
+  if (const char* rows = std::getenv("QUORVANE_BENCH_BIG_ROWS"); rows && *rows)
+    shape.bigRows = ParseCount(rows, "QUORVANE_BENCH_BIG_ROWS");
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg.starts_with("--big-rows=")) shape.bigRows = ParseCount(argv[i] + 11, "--big-rows");
+    else if (arg.starts_with("--repeat=")) repeat = static_cast<int>(ParseCount(argv[i] + 9, "--repeat"));
+    else if (!arg.starts_with("--")) corpus = arg;
+    else Fail("unknown option " + std::string(arg));
+  }
+
+  EnsureCorpus(corpus, shape);
+  const fs::path root = fs::absolute(corpus / "tree");
+  const fs::path out = fs::absolute(corpus / "out");
+  fs::create_directories(out);
+
+  standardMessageHandler = qInstallMessageHandler(QuietOffscreenNotices);
+  int qtArgc = 1;  // Qt sees none of the benchmark's own arguments
+  QApplication app(qtArgc, argv);
+  platform::Ref<Window1> window = ImplicitWindow1();
+  const long peakSetup = PeakResidentKiB();
+
+  // The floor, warmed up once: the databases are in the page cache for everything after.
+  const fs::path floorFile = out / "floor.txt";
+  const std::int64_t floorRows = FloorExport(root, floorFile);
+  if (floorRows != shape.TotalRows())
+    Fail("the floor wrote " + std::to_string(floorRows) + " rows; the corpus holds " +
+         std::to_string(shape.TotalRows()) + " (remove " + corpus.string() + " to have it made again)");
+  const RowDigest floorDigest = DigestRowLines(floorFile);
+  std::printf("corpus: 1 + %d databases, %" PRId64 " rows; %d timed runs of each kind\n", shape.smallDatabases,
+              floorRows, repeat);
+  std::fflush(stdout);
+
+  std::vector<double> floorTimes, quietTimes, infoTimes;
+  for (int i = 0; i < repeat; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    const std::int64_t rows = FloorExport(root, floorFile);
+    floorTimes.push_back(Seconds(std::chrono::steady_clock::now() - start));
+    if (rows != floorRows) Fail("the floor's row count changed between runs");
+  }
+  const long peakFloor = PeakResidentKiB();
+
+  auto timeRuns = [&](bool afficheInfo, const fs::path& resultFile, std::vector<double>& times) {
+    for (int i = 0; i < repeat; ++i) {
+      const RunOutcome outcome = ExportRun(*window, afficheInfo, root, resultFile);
+      times.push_back(outcome.seconds);
+      if (outcome.rows != floorRows)
+        Fail("the run counted " + std::to_string(outcome.rows) + " rows; the floor wrote " +
+             std::to_string(floorRows));
+      // Once per kind, outside the timing: the run wrote the very row lines of the floor.
+      if (i == 0 && !(DigestRowLines(resultFile) == floorDigest))
+        Fail("the row lines of " + resultFile.string() + " differ from the floor's");
+    }
+  };
+  timeRuns(false, out / "run_a.txt", quietTimes);
+  const long peakQuiet = PeakResidentKiB();
+  timeRuns(true, out / "run_b.txt", infoTimes);
+  const long peakInfo = PeakResidentKiB();
+
+  window->Close();
+  platform::RuntimeReleaseWindows();
+
+  PrintFigure("(a) run, AfficheInfo unchecked:", quietTimes, floorRows);
+  PrintFigure("(b) run, AfficheInfo checked:", infoTimes, floorRows);
+  PrintFigure("(c) floor, plain SQLite loop:", floorTimes, floorRows);
+  std::printf("peak resident memory after: setup %.1f MiB, floor %.1f MiB, (a) %.1f MiB, (b) %.1f MiB\n",
+              peakSetup / 1024.0, peakFloor / 1024.0, peakQuiet / 1024.0, peakInfo / 1024.0);
+  std::printf("peak resident memory (ru_maxrss): %ld KiB (%.1f MiB), big table of %" PRId64 " rows\n", peakInfo,
+              peakInfo / 1024.0, shape.bigRows);
+  const double floorMedian = Median(floorTimes);
+  std::printf("ratio (b): %.2f\n", Median(infoTimes) / floorMedian);
+  std::printf("ratio: %.2f\n", Median(quietTimes) / floorMedian);
+  return 0;
+}
