@@ -213,6 +213,9 @@ bool SQLiteDatabase::Connect() {
     Close();
     return false;
   }
+  // A database that another program is writing at this moment is waited for a little, rather
+  // than taken for a file that is no database.
+  sqlite3_busy_timeout(handle, 2000);
   // The files come from anywhere: their schemas get no trust.
   sqlite3_db_config(handle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
   sqlite3_db_config(handle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);

@@ -9,6 +9,7 @@
 #include <future>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/database.h"
@@ -480,6 +481,30 @@ TEST_F(LiveWal, ALeftOverWalGetsNoNewFileBesideIt) {
   EXPECT_EQ(Rows(dir / "copie" / "vivante.sqlite"), (std::vector<String>{"1", "2", "3"}));
   EXPECT_EQ(Listing(dir / "copie"), (std::vector<String>{"vivante.sqlite", "vivante.sqlite-wal"}));
   EXPECT_TRUE(fixtures::Snapshot(dir / "copie") == before) << "a file was changed or made";
+}
+
+}  // namespace
+
+namespace {
+
+// A database that another program holds locked for a moment is waited for, not taken for a
+// file that is no database.
+TEST(Database, ALockedDatabaseIsWaitedFor) {
+  fixtures::TempDir dir;
+  const path file = dir / "occupee.sqlite";
+  MakeCarnet(file);
+  sqlite3* writer = nullptr;
+  ASSERT_EQ(sqlite3_open(file.c_str(), &writer), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(writer, "BEGIN EXCLUSIVE; INSERT INTO notes VALUES('encore');", nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  auto release = std::async(std::launch::async, [writer] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    sqlite3_exec(writer, "COMMIT", nullptr, nullptr, nullptr);
+  });
+  const Ref<SQLiteDatabase> db = Open(file);
+  release.get();
+  sqlite3_close(writer);
+  EXPECT_EQ(FirstColumn(db->SQLSelect("select texte from notes")), (std::vector<String>{"à lire", "encore"}));
 }
 
 }  // namespace

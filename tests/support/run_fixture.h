@@ -6,6 +6,11 @@
 
 #include <QLocale>
 
+#include <algorithm>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
 #include "engine/export_run.h"
 #include "shell/app.h"
 #include "shell/main_window.h"
@@ -56,3 +61,99 @@ inline constexpr char kFooterLine[] = "fichier terminé le jeudi 10 décembre 20
 inline constexpr char kDescriptionLine[] =
     "Chaque ligne est composée de : \r - Nom de la base de données\r - Nom de la table\r"
     " - Rowid de l'enregistrement\r - Le contenu de l'enregistrement";
+
+inline constexpr char kRule[] = "====================================";
+inline constexpr char kNotADatabase[] = "Ce fichier n'est pas une base SQLite";
+inline constexpr char kCancelLine[] = "Traitement annulé à l'utilisateur";
+inline constexpr char kFinishedMessage[] = "Traitement terminé !";
+
+// A line of cells: each cell follows a TAB, so that the first cell is empty.
+inline std::string Cells(std::initializer_list<std::string> cells) {
+  std::string line;
+  for (const std::string& cell : cells) line += "\t" + cell;
+  return line;
+}
+
+// The lines that a run is expected to write, composed in the order of the file.
+class ExpectedFile {
+ public:
+  // The four header lines, with the root folder's entry count.
+  explicit ExpectedFile(long long entryCount)
+      : lines_{kCreationLine, kDescriptionLine, "", "Nb de bases de données : " + std::to_string(entryCount)} {}
+
+  // The entry's block of four lines.
+  ExpectedFile& Entry(const fixtures::fs::path& entry) {
+    const std::string name = entry.filename().string();
+    lines_.insert(lines_.end(),
+                  {"", kRule, "Nom du fichier suivant : " + name + " (dossier :" + entry.string() + " )", kRule});
+    return *this;
+  }
+  // The entry's block and its not-a-database line.
+  ExpectedFile& NotADatabase(const fixtures::fs::path& entry) {
+    Entry(entry);
+    return Line(Cells({entry.filename().string(), kNotADatabase}));
+  }
+  ExpectedFile& Line(const std::string& line) {
+    lines_.push_back(line);
+    return *this;
+  }
+  ExpectedFile& Lines(std::initializer_list<std::string> lines) {
+    lines_.insert(lines_.end(), lines);
+    return *this;
+  }
+  // The whole file: the cancel lines when the walk was stopped, then the footer line.
+  std::vector<std::string> End(bool stopped = false) const {
+    std::vector<std::string> all = lines_;
+    if (stopped) all.insert(all.end(), {"", kCancelLine});
+    all.push_back(kFooterLine);
+    return all;
+  }
+
+ private:
+  std::vector<std::string> lines_;
+};
+
+// Every path below the folder, folders included, for "nothing was created" checks.
+inline std::vector<std::string> AllPaths(const fixtures::fs::path& folder) {
+  std::vector<std::string> paths;
+  for (const auto& entry : fixtures::fs::recursive_directory_iterator(folder))
+    paths.push_back(fixtures::fs::relative(entry.path(), folder).string());
+  std::sort(paths.begin(), paths.end());
+  return paths;
+}
+
+// What differs between two snapshots of a folder: "+name" for a new file, "-name" for one
+// gone, "~name" for one whose bytes changed. Short enough to read when a test fails.
+inline std::vector<std::string> Changes(const std::vector<std::pair<std::string, std::string>>& before,
+                                        const std::vector<std::pair<std::string, std::string>>& after) {
+  std::vector<std::string> changes;
+  auto b = before.begin(), a = after.begin();
+  while (b != before.end() || a != after.end()) {
+    if (a == after.end() || (b != before.end() && b->first < a->first)) {
+      changes.push_back("-" + (b++)->first);
+    } else if (b == before.end() || a->first < b->first) {
+      changes.push_back("+" + (a++)->first);
+    } else {
+      if (a->second != b->second) changes.push_back("~" + a->first);
+      ++a, ++b;
+    }
+  }
+  return changes;
+}
+
+// A database with one table of the given rows, in a single column "v" holding "r1", "r2", ...
+inline void MakeTable(const fixtures::fs::path& file, const std::string& table, int rows) {
+  fixtures::MakeDatabase(file, "CREATE TABLE \"" + table + "\"(v TEXT);"
+                               "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+                                   std::to_string(rows) + ") INSERT INTO \"" + table +
+                                   "\" SELECT 'r' || i FROM n WHERE " + std::to_string(rows) + " > 0;");
+}
+
+// The row line that MakeTable's row i gives.
+inline std::string RowOf(const std::string& database, const std::string& table, int i) {
+  return Cells({database, table, std::to_string(i), "r" + std::to_string(i)});
+}
+// The column-name line of a MakeTable table.
+inline std::string ColumnsOf(const std::string& database, const std::string& table, int rows) {
+  return Cells({database, table + " (" + std::to_string(rows) + ")", "Rowid", "v"});
+}

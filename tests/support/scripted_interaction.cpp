@@ -19,4 +19,8 @@ void ScriptedInteraction::MsgBox(const String& text) {
   if (onMessage) onMessage(text);
 }
 
-bool ScriptedInteraction::UserCancelled() { return stopAtCall && ++stopKeyCalls == *stopAtCall; }
+bool ScriptedInteraction::UserCancelled() {
+  ++stopKeyCalls;
+  if (onStopKeyPoll) onStopKeyPoll(stopKeyCalls);
+  return stopAtCall && stopKeyCalls == *stopAtCall;
+}

@@ -20,6 +20,9 @@ class ScriptedInteraction : public platform::Interaction {
   std::optional<int> stopAtCall;
   // Runs when a message box is shown, before it is dismissed.
   std::function<void(const std::string&)> onMessage;
+  // Runs at every poll of the stop key (1 = the first), before it is answered: the walk is
+  // inside a row then, so the window can be looked at, or its options changed.
+  std::function<void(int call)> onStopKeyPoll;
 
   std::vector<std::string> messages;
   int stopKeyCalls = 0;
