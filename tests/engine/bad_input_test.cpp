@@ -18,13 +18,6 @@ namespace {
 
 class BadInput : public RunFixture {
  protected:
-  void SetUp() override {
-    RunFixture::SetUp();
-    root = temp / "racine";
-    fs::create_directories(root);
-    fs::create_directories(temp / "out");
-    result = temp / "out" / "resultat.txt";
-  }
 
   // Files beside the databases that SQLite would leave behind had it written anything.
   static Lines SideFiles(const path& folder) {
@@ -37,7 +30,6 @@ class BadInput : public RunFixture {
     return found;
   }
 
-  path root, result;
 };
 
 // Overwrites part of a file in place.

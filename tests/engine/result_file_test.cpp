@@ -12,13 +12,11 @@ class WorkedExample : public RunFixture {
     RunFixture::SetUp();
     root = temp / "Archives";
     fixtures::fs::create_directories(root);
-    fixtures::fs::create_directories(temp / "out");
     fixtures::MakeDatabase(root / "carnet.sqlite",
                            "CREATE TABLE contacts(nom TEXT, ville TEXT);"
                            "INSERT INTO contacts VALUES('Durand', 'Nantes');"
                            "INSERT INTO contacts VALUES('Petit', '12 rue Haute' || char(10) || 'Lille');");
     fixtures::WriteFile(root / "lisezmoi.txt", "Bonjour\n");
-    result = temp / "out" / "resultat.txt";
   }
 
   Lines Expected(bool withColumnNames) const {
@@ -39,7 +37,6 @@ class WorkedExample : public RunFixture {
     return lines;
   }
 
-  path root, result;
 };
 
 TEST_F(WorkedExample, AllOptionsUnchecked) {

@@ -15,14 +15,10 @@ class ExportRun : public RunFixture {
  protected:
   void SetUp() override {
     RunFixture::SetUp();
-    root = temp / "racine";
-    fs::create_directories(root);
-    fs::create_directories(temp / "out");
-    result = temp / "out" / "resultat.txt";
     copies = temp / "out" / "resultat.txt_2026-12-10_072737";
   }
 
-  path root, result, copies;
+  path copies;
 };
 
 // ---- The three early ends -----------------------------------------------------------------

@@ -10,19 +10,11 @@ namespace {
 
 class Walk : public RunFixture {
  protected:
-  void SetUp() override {
-    RunFixture::SetUp();
-    root = temp / "racine";
-    fs::create_directories(root);
-    fs::create_directories(temp / "out");
-    result = temp / "out" / "resultat.txt";
-  }
   Lines RunAndRead() {
     Run(root, result);
     return ResultLines(result);
   }
 
-  path root, result;
 };
 
 // ---- Empty tables and failed selects under the two options that shape a table ----------

@@ -17,6 +17,8 @@
 
 using namespace platform;
 using namespace std::string_literals;
+using fixtures::Listing;
+using fixtures::RandomBytes;
 using fixtures::fs::path;
 namespace fs = fixtures::fs;
 
@@ -37,20 +39,6 @@ std::vector<String> FirstColumn(const Ref<RecordSet>& rows) {
 }
 
 std::vector<String> Tables(const Ref<Database>& db) { return FirstColumn(db->TableSchema()); }
-
-std::vector<String> Listing(const path& folder) {
-  std::vector<String> names;
-  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-String RandomBytes(std::size_t size, unsigned seed) {
-  std::mt19937 random(seed);
-  String bytes(size, '\0');
-  for (char& b : bytes) b = static_cast<char>(random());
-  return bytes;
-}
 
 // A database of two tables and an index, the usual kind of file a run meets.
 void MakeCarnet(const path& file) {

@@ -15,6 +15,8 @@
 
 using namespace platform;
 using namespace std::string_literals;
+using fixtures::Listing;
+using fixtures::RandomBytes;
 using fixtures::fs::path;
 namespace fs = fixtures::fs;
 
@@ -24,20 +26,6 @@ std::vector<String> Names(const Ref<FolderItem>& folder) {
   std::vector<String> names;
   for (std::int64_t i = 1; i <= folder->Count(); ++i) names.push_back(folder->Item(i)->Name());
   return names;
-}
-
-std::vector<String> Listing(const path& folder) {
-  std::vector<String> names;
-  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-String RandomBytes(std::size_t size, unsigned seed) {
-  std::mt19937 random(seed);
-  String bytes(size, '\0');
-  for (char& b : bytes) b = static_cast<char>(random());
-  return bytes;
 }
 
 // ---- Entries ------------------------------------------------------------------------------

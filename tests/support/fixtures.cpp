@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 namespace fixtures {
@@ -56,6 +57,20 @@ std::vector<std::string> Lines(const std::string& text) {
     lines.push_back(text.substr(from, at - from));
   if (from < text.size()) lines.push_back(text.substr(from));
   return lines;
+}
+
+std::vector<std::string> Listing(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string RandomBytes(std::size_t size, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string bytes(size, '\0');
+  for (char& b : bytes) b = static_cast<char>(random());
+  return bytes;
 }
 
 std::vector<std::pair<std::string, std::string>> Snapshot(const fs::path& folder) {

@@ -32,6 +32,10 @@ void WriteFile(const fs::path& file, const std::string& bytes);
 // The file's lines, split at LF only (a lone CR stays inside its line). The text after the
 // last LF, if any, is the last element.
 std::vector<std::string> Lines(const std::string& text);
+// The names of the folder's entries, sorted.
+std::vector<std::string> Listing(const fs::path& folder);
+// Bytes from a seeded generator: the same for the same seed.
+std::string RandomBytes(std::size_t size, unsigned seed);
 // Every regular file below the folder with its bytes, for before-and-after comparisons.
 std::vector<std::pair<std::string, std::string>> Snapshot(const fs::path& folder);
 

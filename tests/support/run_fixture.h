@@ -24,6 +24,8 @@ class RunFixture : public ::testing::Test {
     platform::SetClockForTesting([] { return platform::CivilTime{2026, 12, 10, 7, 27, 37}; });
     window = ImplicitWindow1();
     App::ArretTraitement = 0;
+    fixtures::fs::create_directories(root);
+    fixtures::fs::create_directories(result.parent_path());
   }
   void TearDown() override {
     window->Close();
@@ -52,6 +54,9 @@ class RunFixture : public ::testing::Test {
   }
 
   fixtures::TempDir temp;
+  // The usual root folder and result file; the result file stands outside the root.
+  fixtures::fs::path root = temp / "racine";
+  fixtures::fs::path result = temp / "out" / "resultat.txt";
   ScriptedInteraction user;
   platform::Ref<Window1> window;
 };
