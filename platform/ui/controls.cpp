@@ -23,7 +23,7 @@ struct RectControl::Holder {
   std::chrono::steady_clock::time_point lastPaint;
 };
 
-RectControl::RectControl(QWidget* widget) : holder_(new Holder{widget}) {
+RectControl::RectControl(QWidget* widget) : holder_(new Holder{widget, {}}) {
   RequireUIThread();
   widget->hide();  // shown once it has a window
 }
