@@ -17,6 +17,8 @@ namespace platform {
 
 using String = std::string;  // UTF-8 bytes, as SQLite and Linux file names give them
 
+struct ClassRecord;
+
 class Object {
  public:
   Object() = default;
@@ -29,8 +31,13 @@ class Object {
     if (--refs_ == 0) delete this;
   }
 
+  // The record of the object's class; none for objects of classes that have none.
+  const ClassRecord* Record() const noexcept { return record_; }
+  void SetRecord(const ClassRecord* record) noexcept { record_ = record; }
+
  private:
   mutable std::uint32_t refs_ = 0;
+  const ClassRecord* record_ = nullptr;
 };
 
 [[noreturn]] void RaiseNilObjectException();
@@ -80,9 +87,12 @@ class Ref {
   T* p_ = nullptr;
 };
 
+// A new object; a class with a record (a static GetClass) gets its record too.
 template <class T, class... Args>
 Ref<T> New(Args&&... args) {
-  return Ref<T>(new T(std::forward<Args>(args)...));
+  Ref<T> object(new T(std::forward<Args>(args)...));
+  if constexpr (requires { T::GetClass(); }) object->SetRecord(T::GetClass());
+  return object;
 }
 
 // ---- Errors -------------------------------------------------------------------------------

@@ -1,0 +1,46 @@
+#include "platform/runtime/events.h"
+
+#include "platform/ui/ui.h"
+
+namespace platform {
+
+Delegate::Delegate(Code invoker, Code method, Object* target, const char* signature, int flags)
+    : invoker_(invoker), method_(method), signature_(signature), flags_(flags) {
+  if (flags == 1)
+    weakTarget_ = target;
+  else
+    strongTarget_ = Ref<Object>(target);
+}
+
+Ref<Delegate> RuntimeCreateDelegate(Code invoker, Code method, Object* target, const char* signature, int flags) {
+  return New<Delegate>(invoker, method, target, signature, flags);
+}
+
+void RuntimeAddEventHandler(const Ref<EventSource>& source, std::size_t eventNumber, DispatchRoutine dispatch,
+                            const Ref<Delegate>& delegate) {
+  source->handlers_.push_back({eventNumber, dispatch, delegate});
+}
+
+void RuntimeReportUnhandled(const String& message) { MsgBox("Une erreur inattendue s'est produite : " + message); }
+
+bool RuntimeRaiseEvent(EventSource& source, std::size_t eventNumber) {
+  Ref<EventSource> keep(&source);  // a handler may drop the last other reference
+  bool handled = false;
+  const std::vector<EventSource::Handler> handlers = source.Handlers();
+  for (const EventSource::Handler& handler : handlers) {
+    if (handler.eventNumber != eventNumber) continue;
+    handled = true;
+    try {
+      handler.dispatch(source, *handler.delegate);
+    } catch (const RuntimeException& error) {
+      RuntimeReportUnhandled(error.Message());
+    } catch (const std::exception& error) {
+      RuntimeReportUnhandled(error.what());
+    } catch (...) {
+      RuntimeReportUnhandled("erreur inconnue");
+    }
+  }
+  return handled;
+}
+
+}  // namespace platform

@@ -1,0 +1,172 @@
+// Properties of the platform's classes, property lists, and the setter that applies a list.
+//
+// A property list is a run of entries placed back to back, with no count, separator or end
+// mark: the property's name, one blank (20), then its value. An entry carries no type: the
+// value's length and encoding follow from the declared type of the property of that name in
+// the object's class or its bases, so a list can be read only against the object it is for.
+//
+//   Boolean                      1 byte: 00 or 01
+//   colour                       3 bytes: red, green, blue
+//   integer, integer enumeration 4 bytes: two's complement, most significant byte first
+//   text                         4 + n bytes: n as an unsigned 32-bit count, most significant
+//                                byte first, then the n bytes of UTF-8 text
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "platform/runtime/classes.h"
+
+namespace platform {
+
+struct Color {
+  std::uint8_t red = 0, green = 0, blue = 0;
+  friend constexpr bool operator==(const Color&, const Color&) = default;
+};
+inline constexpr Color kBlack{0x00, 0x00, 0x00};
+inline constexpr Color kWhite{0xFF, 0xFF, 0xFF};
+
+// How the values of a declared type are held in a list, and handed to its setter.
+enum class PropertyKind { Boolean, Integer, Colour, Text, Double, Byte };
+// The kind of a declared type: "b", "i4", "color", "s", "d", "u1"; the name of an
+// integer-coded enumeration ("State", "ButtonStyle") is an Integer.
+PropertyKind KindOfType(std::string_view type);
+
+namespace detail {
+
+template <PropertyKind K>
+struct KindValue;
+template <> struct KindValue<PropertyKind::Boolean> { using type = bool; };
+template <> struct KindValue<PropertyKind::Integer> { using type = std::int32_t; };
+template <> struct KindValue<PropertyKind::Colour> { using type = Color; };
+template <> struct KindValue<PropertyKind::Text> { using type = const String&; };
+template <> struct KindValue<PropertyKind::Double> { using type = double; };
+template <> struct KindValue<PropertyKind::Byte> { using type = std::uint8_t; };
+
+template <class M>
+struct MemberOf;
+template <class C, class T>
+struct MemberOf<T (C::*)() const> { using Class = C; };
+template <class C, class T>
+struct MemberOf<void (C::*)(T)> { using Class = C; };
+
+}  // namespace detail
+
+// The C++ type in which a kind's values reach a setter and leave a getter.
+template <PropertyKind K>
+using KindValue = typename detail::KindValue<K>::type;
+template <PropertyKind K>
+using KindResult = std::remove_cvref_t<KindValue<K>>;
+
+// A property entry for a platform class, from its getter and setter. Both run through
+// routines of the kind's own type, reached through the entry's getter and setter words.
+template <PropertyKind K, auto Getter, auto Setter>
+PropertyEntry MakeProperty(const char* name, const char* type) {
+  using C = typename detail::MemberOf<decltype(Setter)>::Class;
+  using Get = KindResult<K> (*)(Object&);
+  using Set = void (*)(Object&, KindValue<K>);
+  Get get = [](Object& self) -> KindResult<K> { return (dynamic_cast<C&>(self).*Getter)(); };
+  Set set = [](Object& self, KindValue<K> value) { (dynamic_cast<C&>(self).*Setter)(value); };
+  PropertyEntry entry;
+  entry.name = name;
+  entry.flags = 21;  // read-write
+  entry.type = type;
+  entry.getter = CodeOf(get);
+  entry.setter = CodeOf(set);
+  entry.getterInvoker = InvokerFor<Get>();
+  entry.setterInvoker = InvokerFor<Set>();
+  return entry;
+}
+
+// Sets, entry by entry in list order, each named property of the object to the entry's
+// value, as its setter would. Raises RuntimeException for a name that the object's class
+// does not declare or a list that ends inside an entry; what was set before stays set.
+void RuntimeMassPropertySetter(const Ref<Object>& object, std::string_view list);
+
+// ---- Compiled property lists --------------------------------------------------------------
+
+namespace property_list {
+
+struct Entry {
+  std::string_view name;
+  PropertyKind kind = PropertyKind::Integer;
+  std::int64_t number = 0;
+  Color colour;
+  std::string_view text;
+};
+
+constexpr Entry Boolean(std::string_view name, bool value) {
+  return {name, PropertyKind::Boolean, value ? 1 : 0, {}, {}};
+}
+constexpr Entry Integer(std::string_view name, std::int32_t value) {
+  return {name, PropertyKind::Integer, value, {}, {}};
+}
+constexpr Entry Colour(std::string_view name, Color value) { return {name, PropertyKind::Colour, 0, value, {}}; }
+constexpr Entry Text(std::string_view name, std::string_view value) {
+  return {name, PropertyKind::Text, 0, {}, value};
+}
+
+constexpr std::size_t EncodedSize(const Entry& entry) {
+  const std::size_t value = entry.kind == PropertyKind::Boolean  ? 1
+                            : entry.kind == PropertyKind::Colour ? 3
+                            : entry.kind == PropertyKind::Text   ? 4 + entry.text.size()
+                                                                 : 4;
+  return entry.name.size() + 1 + value;
+}
+
+template <std::size_t N>
+constexpr std::size_t EncodedSize(const std::array<Entry, N>& entries) {
+  std::size_t size = 0;
+  for (const Entry& entry : entries) size += EncodedSize(entry);
+  return size;
+}
+
+template <std::size_t Size, std::size_t N>
+constexpr std::array<char, Size> Encode(const std::array<Entry, N>& entries) {
+  std::array<char, Size> bytes{};
+  std::size_t at = 0;
+  auto put32 = [&](std::uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) bytes[at++] = static_cast<char>((v >> shift) & 0xFF);
+  };
+  for (const Entry& entry : entries) {
+    for (char c : entry.name) bytes[at++] = c;
+    bytes[at++] = ' ';
+    switch (entry.kind) {
+      case PropertyKind::Boolean:
+        bytes[at++] = static_cast<char>(entry.number);
+        break;
+      case PropertyKind::Colour:
+        bytes[at++] = static_cast<char>(entry.colour.red);
+        bytes[at++] = static_cast<char>(entry.colour.green);
+        bytes[at++] = static_cast<char>(entry.colour.blue);
+        break;
+      case PropertyKind::Text:
+        put32(static_cast<std::uint32_t>(entry.text.size()));
+        for (char c : entry.text) bytes[at++] = c;
+        break;
+      default:
+        put32(static_cast<std::uint32_t>(entry.number));
+        break;
+    }
+  }
+  return bytes;
+}
+
+// The bytes of a list, made by the compiler from a function that gives its entries:
+//   constexpr auto kList = property_list::Compile([] { return std::array{Integer("Width", 596), ...}; });
+template <class Entries>
+consteval auto Compile(Entries) {
+  constexpr auto list = Entries{}();
+  return Encode<EncodedSize(list)>(list);
+}
+
+// A compiled list as the text value that RuntimeMassPropertySetter takes.
+template <std::size_t Size>
+constexpr std::string_view View(const std::array<char, Size>& bytes) {
+  return std::string_view(bytes.data(), Size);
+}
+
+}  // namespace property_list
+
+}  // namespace platform

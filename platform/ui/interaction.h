@@ -1,0 +1,53 @@
+// Dialogs, message boxes, the stop key and the event loop's yield: where the system meets
+// its user.
+#pragma once
+
+#include "platform/files/files.h"
+#include "platform/runtime/object.h"
+
+namespace platform {
+
+// ---- Dialogs and the stop key -------------------------------------------------------------
+
+// Modal folder dialog: the chosen folder, or nil when cancelled.
+Ref<FolderItem> SelectFolder();
+// Modal save dialog: the chosen file (it need not exist), or nil when cancelled. The file
+// type "TEXT" offers text files; the proposed name stands in the name field.
+Ref<FolderItem> GetSaveFolderItem(const String& fileType, const String& proposedName);
+// Modal message box; returns when dismissed.
+void MsgBox(const String& text);
+// True once for each press of Esc since it last answered True.
+bool UserCancelled();
+
+// Lets the event loop run when about 20 ms have passed since it last did: the window
+// repaints, its check boxes answer and Esc is seen. Cheap enough to call for every value:
+// the clock itself is read on every 32nd call only.
+namespace detail {
+extern unsigned backgroundTaskCalls;
+void BackgroundTaskTick();
+}  // namespace detail
+inline void RuntimeBackgroundTask() {
+  if ((++detail::backgroundTaskCalls & 31) == 0) detail::BackgroundTaskTick();
+}
+
+// The one seam between the system and its user: the dialogs, the message boxes and the stop
+// key. The application uses Qt's dialogs and the real Esc key; tests answer from a script.
+class Interaction {
+ public:
+  virtual ~Interaction() = default;
+  virtual Ref<FolderItem> SelectFolder() = 0;
+  virtual Ref<FolderItem> GetSaveFolderItem(const String& fileType, const String& proposedName) = 0;
+  virtual void MsgBox(const String& text) = 0;
+  virtual bool UserCancelled() = 0;
+};
+
+// Installs the interaction that the functions above go through (nil: the real one). The
+// caller keeps ownership.
+void SetInteraction(Interaction* interaction);
+
+// The real stop key: True once for each Esc pressed while the event loop ran inside
+// RuntimeBackgroundTask, since it last answered True. Such an Esc is taken by the stop and
+// goes to no control.
+bool TakeEscapePress();
+
+}  // namespace platform
