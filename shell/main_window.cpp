@@ -11,7 +11,7 @@ Ref<C> ControlOf(Window1& window, std::string_view name) {
 
 }  // namespace
 
-Window1::Window1() : Window("Window1.Window1") {}
+Window1::Window1() : Window(String("Window1.Window1")) {}
 
 Ref<CheckBox> Window1::AfficheInfo() { return ControlOf<CheckBox>(*this, "AfficheInfo"); }
 Ref<CheckBox> Window1::TablesVides() { return ControlOf<CheckBox>(*this, "TablesVides"); }
@@ -25,7 +25,7 @@ Ref<Label> Window1::NomBase() { return ControlOf<Label>(*this, "NomBase"); }
 Ref<Label> Window1::NomTable() { return ControlOf<Label>(*this, "NomTable"); }
 Ref<Label> Window1::NomDossier() { return ControlOf<Label>(*this, "NomDossier"); }
 
-void Window1::CreateControls() {
+void Window1::OnCreateControls() {
   struct Box {
     const char* name;
     int top;
@@ -65,7 +65,7 @@ void Window1::CreateControls() {
   SetHeight(532);
 }
 
-void Window1::Event_Open() { SetHeight(246); }
+void Window1::OnOpen() { SetHeight(246); }
 
 Ref<Window1> ImplicitWindow1() {
   Ref<Window> live = RuntimeGetImplicitWindow("Window1.Window1");

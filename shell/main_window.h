@@ -28,8 +28,8 @@ class Window1 : public platform::Window {
   void BtnDemarrer_Action(const platform::Ref<platform::PushButton>& button);
 
  protected:
-  void CreateControls() override;
-  void Event_Open() override;
+  void OnCreateControls() override;
+  void OnOpen() override;
 
  private:
   // Walks one folder into the result stream; recurses into sub-folders on request.

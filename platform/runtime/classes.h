@@ -33,6 +33,13 @@ struct RecordText {
   char bytes[N + 1];
 };
 
+// The record text of a literal, in static storage: RecordTextOf<"Window1.Window1">().
+template <RecordText Text>
+const char* RecordTextOf() {
+  static constexpr auto stored = Text;
+  return stored.c_str();
+}
+
 // The count stored before a record text's first character (0 for the empty text).
 inline std::size_t RecordTextLength(const char* text) {
   return text[0] ? static_cast<unsigned char>(text[-1]) : 0;
@@ -159,6 +166,10 @@ ClassRecord* RegisterPlatformClass(const char* name, ClassRecord* parent, const 
                                    const std::vector<const char*>& events,
                                    const std::vector<PropertyEntry>& properties, Object* (*make)());
 
+// A member of a platform class with its place in the table of virtual operations.
+template <class Routine>
+PlatformMember VirtualMember(const char* name, const char* signature, Routine routine);
+
 template <class T>
 Object* MakeObject() {
   return new T;
@@ -166,13 +177,20 @@ Object* MakeObject() {
 
 // ---- Values and invokers ------------------------------------------------------------------
 
+struct Color {
+  std::uint8_t red = 0, green = 0, blue = 0;
+  friend constexpr bool operator==(const Color&, const Color&) = default;
+};
+
 struct Value {
-  enum class Kind { None, Boolean, Integer, Double, Text, Object } kind = Kind::None;
+  enum class Kind { None, Boolean, Integer, Double, Text, Colour, Object, Pointer } kind = Kind::None;
   bool boolean = false;
   std::int64_t integer = 0;
   double number = 0;
   String text;
+  Color colour;
   Ref<platform::Object> object;
+  void* pointer = nullptr;
 };
 
 namespace detail {
@@ -184,6 +202,8 @@ T FromValue(const Value& value) {
   else if constexpr (std::is_integral_v<Bare>) return static_cast<Bare>(value.integer);
   else if constexpr (std::is_floating_point_v<Bare>) return value.number;
   else if constexpr (std::is_same_v<Bare, String>) return value.text;
+  else if constexpr (std::is_pointer_v<Bare>) return static_cast<Bare>(value.pointer);
+  else if constexpr (std::is_same_v<Bare, Color>) return value.colour;
   else return RuntimeCheckCast<typename Bare::element_type>(value.object);
 }
 
@@ -195,6 +215,9 @@ Value ToValue(T&& result) {
   else if constexpr (std::is_integral_v<Bare>) value.kind = Value::Kind::Integer, value.integer = result;
   else if constexpr (std::is_floating_point_v<Bare>) value.kind = Value::Kind::Double, value.number = result;
   else if constexpr (std::is_same_v<Bare, String>) value.kind = Value::Kind::Text, value.text = result;
+  else if constexpr (std::is_pointer_v<Bare>)
+    value.kind = Value::Kind::Pointer, value.pointer = const_cast<void*>(static_cast<const void*>(result));
+  else if constexpr (std::is_same_v<Bare, Color>) value.kind = Value::Kind::Colour, value.colour = result;
   else value.kind = Value::Kind::Object, value.object = result;
   return value;
 }
@@ -229,6 +252,16 @@ Invoker InvokerFor() {
 template <class Routine>
 Code CodeOf(Routine routine) {
   return reinterpret_cast<Code>(routine);
+}
+
+template <class Routine>
+PlatformMember VirtualMember(const char* name, const char* signature, Routine routine) {
+  MemberEntry entry;
+  entry.name = name;
+  entry.signature = signature;
+  entry.code = CodeOf(routine);
+  entry.invoker = InvokerFor<Routine>();
+  return {entry, true};
 }
 
 // ---- Typed calls through the table of virtual operations ----------------------------------

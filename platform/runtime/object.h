@@ -45,6 +45,7 @@ class Object {
 template <class T>
 class Ref {
  public:
+  using element_type = T;
   Ref() noexcept = default;
   Ref(std::nullptr_t) noexcept {}
   explicit Ref(T* object) noexcept : p_(object) {

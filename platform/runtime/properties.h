@@ -20,10 +20,6 @@
 
 namespace platform {
 
-struct Color {
-  std::uint8_t red = 0, green = 0, blue = 0;
-  friend constexpr bool operator==(const Color&, const Color&) = default;
-};
 inline constexpr Color kBlack{0x00, 0x00, 0x00};
 inline constexpr Color kWhite{0xFF, 0xFF, 0xFF};
 

@@ -1,7 +1,11 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QLayout>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QScreen>
 
 #include <algorithm>
 
@@ -34,7 +38,163 @@ class PlatformWindow : public QMainWindow {
   Window* owner_;
 };
 
+// ---- The routines of Window's table of virtual operations --------------------------------
+
+void Nothing(Window&) {}
+void NothingWithText(Window&, const String&) {}
+void OpClose(Window& w) { w.Close(); }
+void OpConstructor(Window& w) { w.Constructor(); }
+Ref<Object> OpControl(Window& w, std::int32_t index) {
+  const auto controls = w.Controls();
+  return index >= 0 && index < static_cast<std::int32_t>(controls.size()) ? Ref<Object>(controls[index]) : nullptr;
+}
+void OpDrawInto(Window&, void*, std::int32_t, std::int32_t) {}
+void OpFocusNext(Window& w) { w.QtWindow()->nextInFocusChain()->setFocus(Qt::TabFocusReason); }
+void OpFocusPrevious(Window& w) { w.QtWindow()->previousInFocusChain()->setFocus(Qt::BacktabFocusReason); }
+void OpHide(Window& w) { w.Hide(); }
+void OpInvalidate(Window& w, bool) { w.Content()->update(); }
+void OpInvalidateRect(Window& w, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height, bool) {
+  w.Content()->update(x, y, width, height);
+}
+void OpMaximize(Window& w) { w.QtWindow()->showMaximized(); }
+void OpMinimize(Window& w) { w.QtWindow()->showMinimized(); }
+String OpConvert(Window& w) { return w.Title(); }
+void OpRefresh(Window& w) { w.Content()->repaint(); }
+void OpRefreshRect(Window& w, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) {
+  w.Content()->repaint(x, y, width, height);
+}
+void OpRestore(Window& w) { w.QtWindow()->showNormal(); }
+void OpSetFocus(Window& w) { w.QtWindow()->activateWindow(); }
+void OpShow(Window& w) { w.Show(); }
+void OpShowModal(Window& w) {
+  // Modal: the rest of the application waits until this window is closed.
+  w.QtWindow()->setWindowModality(Qt::ApplicationModal);
+  w.Show();
+  QEventLoop loop;
+  QObject::connect(w.QtWindow(), &QObject::destroyed, &loop, &QEventLoop::quit);
+  while (w.QtWindow() && w.QtWindow()->isVisible()) loop.processEvents(QEventLoop::WaitForMoreEvents);
+  w.QtWindow()->setWindowModality(Qt::NonModal);
+}
+void OpShowModalWithin(Window& w, const Ref<Window>&) { OpShowModal(w); }
+void OpShowWithin(Window& w, const Ref<Window>&) { w.Show(); }
+Ref<Object> OpSelf(Window& w) { return Ref<Object>(&w); }
+void OpUpdateNow(Window& w) { w.Content()->repaint(); }
+void OpAddControl(Window& w, const String& name, const Ref<Object>& control) {
+  w._AddControl(name, RuntimeCheckCast<Control>(control));
+}
+void OpAddMenuHandler(Window&, const String&, void*) {}
+Ref<Object> OpControlByName(Window& w, const String& name) { return w._ControlByName(name); }
+Ref<Object> OpControlByNameIndex(Window& w, const String& name, std::int32_t) { return w._ControlByName(name); }
+void* OpDependencyList(Window&) { return nullptr; }
+void OpMove(Window& w, std::int32_t x, std::int32_t y) { w.QtWindow()->move(x, y); }
+Ref<Object> OpNew(Window& w, ClassRecord* record) { return w.__New(record); }
+
+// Window's own implementations of its three construction events.
+void ImplementLayout(Window& w);
+void ImplementCreateControls(Window& w);
+void ImplementOpen(Window& w);
+
 }  // namespace
+
+// ---- Class record -------------------------------------------------------------------------
+
+// Reaches the protected hooks from the record's event implementations.
+struct WindowHooks {
+  static void Layout(Window& w) { w.OnLayout(); }
+  static void CreateControls(Window& w) { w.OnCreateControls(); }
+  static void Open(Window& w) { w.OnOpen(); }
+};
+
+namespace {
+void ImplementLayout(Window& w) { WindowHooks::Layout(w); }
+void ImplementCreateControls(Window& w) { WindowHooks::CreateControls(w); }
+void ImplementOpen(Window& w) { WindowHooks::Open(w); }
+}  // namespace
+
+ClassRecord* Window::GetClass() {
+  static ClassRecord* record = [] {
+    using K = PropertyKind;
+    const std::vector<PlatformMember> operations = {
+        VirtualMember("AcceptFileDrop", "%%s", &NothingWithText),
+        VirtualMember("AcceptMacDataDrop", "%%s", &NothingWithText),
+        VirtualMember("AcceptPictureDrop", "%%", &Nothing),
+        VirtualMember("AcceptRawDataDrop", "%%s", &NothingWithText),
+        VirtualMember("AcceptTextDrop", "%%", &Nothing),
+        VirtualMember("Close", "%%", &OpClose),
+        VirtualMember("Constructor", "%%", &OpConstructor),
+        VirtualMember("Control", "%o<Control>%i4", &OpControl),
+        VirtualMember("DrawInto", "%%pi4i4", &OpDrawInto),
+        VirtualMember("FocusNext", "%%", &OpFocusNext),
+        VirtualMember("FocusPrevious", "%%", &OpFocusPrevious),
+        VirtualMember("Hide", "%%", &OpHide),
+        VirtualMember("Invalidate", "%%b", &OpInvalidate),
+        VirtualMember("Invalidate", "%%i4i4i4i4b", &OpInvalidateRect),
+        VirtualMember("Maximize", "%%", &OpMaximize),
+        VirtualMember("Minimize", "%%", &OpMinimize),
+        VirtualMember("Operator_Convert", "%s%", &OpConvert),
+        VirtualMember("Refresh", "%%", &OpRefresh),
+        VirtualMember("RefreshRect", "%%i4i4i4i4", &OpRefreshRect),
+        VirtualMember("Restore", "%%", &OpRestore),
+        VirtualMember("SetFocus", "%%", &OpSetFocus),
+        VirtualMember("Show", "%%", &OpShow),
+        VirtualMember("ShowModal", "%%", &OpShowModal),
+        VirtualMember("ShowModalWithin", "%%o<Window>", &OpShowModalWithin),
+        VirtualMember("ShowWithin", "%%o<Window>", &OpShowWithin),
+        VirtualMember("TrueWindow", "%o<Window>%", &OpSelf),
+        VirtualMember("UpdateNow", "%%", &OpUpdateNow),
+        VirtualMember("Window", "%o<Window>%", &OpSelf),
+        VirtualMember("_AddControl", "%%so<Object>", &OpAddControl),
+        VirtualMember("_AddMenuHandler", "%%sp", &OpAddMenuHandler),
+        VirtualMember("_ControlByName", "%o<Object>%s", &OpControlByName),
+        VirtualMember("_ControlByNameIndex", "%o<Object>%si4", &OpControlByNameIndex),
+        VirtualMember("_DependencyList", "%p%", &OpDependencyList),
+        VirtualMember("_Move", "%%i4i4", &OpMove),
+        VirtualMember("__New", "%o<Object>%p", &OpNew),
+    };
+    const std::vector<const char*> events = {
+        "Activate",   "AddMenuHandlers", "CancelClose", "Close",      "ConstructContextualMenu",
+        "ContentsChanged", "ContextualMenuAction", "CreateControls", "Deactivate", "DragEnter",
+        "DragExit",   "DragOver",   "DropObject", "EnableMenuItems", "KeyDown",    "KeyUp",
+        "Layout",     "Maximize",   "Minimize",   "MouseDown",  "MouseDrag",  "MouseEnter",
+        "MouseExit",  "MouseMove",  "MouseUp",    "MouseWheel", "Moved",      "Open",
+        "Paint",      "Resized",    "Resizing",   "Restore",    "SetupBindings"};
+    const std::vector<PropertyEntry> properties = {
+        MakeProperty<K::Integer, &Window::Placement, &Window::SetPlacement>("Placement", "i4"),
+        MakeProperty<K::Integer, &Window::Width, &Window::SetWidth>("Width", "i4"),
+        MakeProperty<K::Integer, &Window::Height, &Window::SetHeight>("Height", "i4"),
+        MakeProperty<K::Integer, &Window::MinWidth, &Window::SetMinWidth>("MinWidth", "i4"),
+        MakeProperty<K::Integer, &Window::MinHeight, &Window::SetMinHeight>("MinHeight", "i4"),
+        MakeProperty<K::Integer, &Window::MaxWidth, &Window::SetMaxWidth>("MaxWidth", "i4"),
+        MakeProperty<K::Integer, &Window::MaxHeight, &Window::SetMaxHeight>("MaxHeight", "i4"),
+        MakeProperty<K::Integer, &Window::Frame, &Window::SetFrame>("Frame", "i4"),
+        MakeProperty<K::Boolean, &Window::Composite, &Window::SetComposite>("Composite", "b"),
+        MakeProperty<K::Boolean, &Window::HasBackColor, &Window::SetHasBackColor>("HasBackColor", "b"),
+        MakeProperty<K::Colour, &Window::BackColor, &Window::SetBackColor>("BackColor", "color"),
+        MakeProperty<K::Text, &Window::Title, &Window::SetTitle>("Title", "s"),
+        MakeProperty<K::Boolean, &Window::Visible, &Window::SetVisible>("Visible", "b"),
+        MakeProperty<K::Boolean, &Window::FullScreen, &Window::SetFullScreen>("FullScreen", "b"),
+        MakeProperty<K::Boolean, &Window::MenuBarVisible, &Window::SetMenuBarVisible>("MenuBarVisible", "b"),
+        MakeProperty<K::Boolean, &Window::CloseButton, &Window::SetCloseButton>("CloseButton", "b"),
+        MakeProperty<K::Boolean, &Window::Resizeable, &Window::SetResizeable>("Resizeable", "b"),
+        MakeProperty<K::Boolean, &Window::LiveResize, &Window::SetLiveResize>("LiveResize", "b"),
+        MakeProperty<K::Boolean, &Window::MaximizeButton, &Window::SetMaximizeButton>("MaximizeButton", "b"),
+        MakeProperty<K::Boolean, &Window::MinimizeButton, &Window::SetMinimizeButton>("MinimizeButton", "b"),
+        MakeProperty<K::Boolean, &Window::FullScreenButton, &Window::SetFullScreenButton>("FullScreenButton", "b"),
+        MakeProperty<K::Integer, &Window::MacProcId, &Window::SetMacProcId>("MacProcId", "i4"),
+    };
+    ClassRecord* window = RegisterPlatformClass("Window", nullptr, operations, events, properties, &MakeObject<Window>);
+    window->instanceSize = sizeof(Window);
+    window->events[RuntimeEventNumber(window, "Layout") - 1].implementation = CodeOf(&ImplementLayout);
+    window->events[RuntimeEventNumber(window, "CreateControls") - 1].implementation = CodeOf(&ImplementCreateControls);
+    window->events[RuntimeEventNumber(window, "Open") - 1].implementation = CodeOf(&ImplementOpen);
+    return window;
+  }();
+  return record;
+}
+
+// ---- The window ---------------------------------------------------------------------------
+
+Window::Window() : Window(String()) {}
 
 Window::Window(String registeredName) : registeredName_(std::move(registeredName)) {
   RequireUIThread();
@@ -55,20 +215,60 @@ Window::~Window() {
     delete window_;
 }
 
+String Window::RegisteredName() const {
+  if (!registeredName_.empty() || !Record()) return registeredName_;
+  return Record()->name;
+}
+
+void Window::RunEventImplementation(std::string_view event) {
+  if (Code implementation = RuntimeEventImplementation(Record(), event))
+    reinterpret_cast<void (*)(Window&)>(implementation)(*this);
+}
+
 void Window::Constructor() {
   RequireUIThread();
-  Layout();
-  CreateControls();
+  RunEventImplementation("Layout");
+  RunEventImplementation("CreateControls");
   LiveWindows().push_back(Ref<Window>(this));
-  Show();
-  Event_Open();
+  Open();
+}
+
+void Window::Open() {
+  opened_ = true;
+  ApplyFlags();
+  ApplySize();
+  if (visible_) Show();
+  RunEventImplementation("Open");
+  for (const Ref<Control>& control : Controls()) {
+    if (!control->Record()) continue;
+    bool hasOpen = false;
+    for (const EventEntry& event : control->Record()->events) hasOpen |= event.name && String(event.name) == "Open";
+    if (hasOpen) RuntimeRaiseEvent(*control, RuntimeEventNumber(control->Record(), "Open"));
+  }
+}
+
+void Window::ApplyFlags() {
+  Qt::WindowFlags flags = Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::CustomizeWindowHint;
+  if (closeButton_) flags |= Qt::WindowCloseButtonHint;
+  if (minimizeButton_) flags |= Qt::WindowMinimizeButtonHint;
+  if (maximizeButton_ && resizeable_) flags |= Qt::WindowMaximizeButtonHint;
+  const bool shown = window_->isVisible();
+  window_->setWindowFlags(flags);
+  if (shown) window_->show();
 }
 
 void Window::ApplySize() {
+  // The content area takes the size asked for; the window grows by its menu bar.
   const QWidget* bar = window_->menuWidget();
-  const int barHeight = bar ? bar->sizeHint().height() : 0;
+  const int barHeight = bar && menuBarVisible_ ? bar->sizeHint().height() : 0;
   content_->setFixedSize(width_, height_);
   window_->setFixedSize(width_, height_ + barHeight);
+  if (!resizeable_) return;
+  // A window that the user may resize keeps its size but loses the fixed bounds.
+  content_->setMinimumSize(0, 0);
+  content_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  window_->setMinimumSize(minWidth_, minHeight_ + barHeight);
+  window_->setMaximumSize(std::min(maxWidth_, QWIDGETSIZE_MAX), std::min(maxHeight_ + barHeight, QWIDGETSIZE_MAX));
 }
 
 void Window::SetWidth(int width) {
@@ -83,16 +283,87 @@ void Window::SetHeight(int height) {
   ApplySize();
 }
 
+void Window::SetMinWidth(int value) { minWidth_ = value, ApplySize(); }
+void Window::SetMinHeight(int value) { minHeight_ = value, ApplySize(); }
+void Window::SetMaxWidth(int value) { maxWidth_ = value, ApplySize(); }
+void Window::SetMaxHeight(int value) { maxHeight_ = value, ApplySize(); }
+void Window::SetResizeable(bool value) {
+  resizeable_ = value;
+  ApplySize();
+  if (opened_) ApplyFlags();
+}
+void Window::SetCloseButton(bool value) {
+  closeButton_ = value;
+  if (opened_) ApplyFlags();
+}
+void Window::SetMaximizeButton(bool value) {
+  maximizeButton_ = value;
+  if (opened_) ApplyFlags();
+}
+void Window::SetMinimizeButton(bool value) {
+  minimizeButton_ = value;
+  if (opened_) ApplyFlags();
+}
+
+void Window::SetHasBackColor(bool value) {
+  hasBackColor_ = value;
+  SetBackColor(backColor_);
+}
+
+void Window::SetBackColor(Color colour) {
+  backColor_ = colour;
+  content_->setAutoFillBackground(hasBackColor_);
+  if (hasBackColor_) {
+    QPalette palette = content_->palette();
+    palette.setColor(QPalette::Window, QColor(colour.red, colour.green, colour.blue));
+    content_->setPalette(palette);
+  }
+}
+
 String Window::Title() const { return FromQString(window_->windowTitle()); }
 void Window::SetTitle(const String& title) {
   RequireUIThread();
   window_->setWindowTitle(ToQString(title));
 }
 
+void Window::SetVisible(bool visible) {
+  visible_ = visible;
+  if (!opened_) return;  // a list sets it while the window is built: it is shown when it opens
+  if (visible)
+    Show();
+  else
+    Hide();
+}
+
+void Window::SetMenuBarVisible(bool value) {
+  menuBarVisible_ = value;
+  if (QWidget* bar = window_->menuWidget()) bar->setVisible(value);
+  ApplySize();
+}
+
+/*MENUS*/
+
 void Window::Show() {
   RequireUIThread();
-  window_->show();
+  const bool first = !window_->isVisible() && !window_->testAttribute(Qt::WA_WState_ExplicitShowHide);
+  if (fullScreen_)
+    window_->showFullScreen();
+  else
+    window_->show();
+  if (first && placement_ == 3) {
+    // Placement 3: centred on the screen.
+    if (const QScreen* screen = window_->screen()) {
+      QRect frame = window_->frameGeometry();
+      frame.moveCenter(screen->availableGeometry().center());
+      window_->move(frame.topLeft());
+    }
+  }
   window_->raise();
+}
+
+void Window::Hide() {
+  RequireUIThread();
+  window_->hide();
 }
 
 void Window::ClosedByUser() {
@@ -113,12 +384,27 @@ void Window::Close() {
 void Window::_AddControl(const String& name, const Ref<Control>& control) {
   RequireUIThread();
   if (auto* rect = dynamic_cast<RectControl*>(control.get())) rect->AttachTo(content_);
-  controls_[name] = control;
+  auto found = controlIndex_.find(name);
+  if (found != controlIndex_.end()) {
+    controls_[found->second].second = control;
+    return;
+  }
+  controlIndex_.emplace(name, controls_.size());
+  controls_.emplace_back(name, control);
 }
 
 Ref<Control> Window::_ControlByName(std::string_view name) const {
-  auto it = controls_.find(name);
-  return it == controls_.end() ? nullptr : it->second;
+  auto it = controlIndex_.find(name);
+  return it == controlIndex_.end() ? nullptr : controls_[it->second].second;
+}
+
+Ref<Object> Window::__New(ClassRecord* record) { return RuntimeNewObject(record); }
+
+std::vector<Ref<Control>> Window::Controls() const {
+  std::vector<Ref<Control>> controls;
+  controls.reserve(controls_.size());
+  for (const auto& entry : controls_) controls.push_back(entry.second);
+  return controls;
 }
 
 Ref<Window> RuntimeGetImplicitWindow(std::string_view registeredName) {

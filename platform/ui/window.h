@@ -3,8 +3,11 @@
 
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
+#include "platform/runtime/classes.h"
 #include "platform/runtime/object.h"
+#include "platform/runtime/properties.h"
 #include "platform/ui/controls.h"
 
 class QWidget;
@@ -12,55 +15,151 @@ class QMainWindow;
 
 namespace platform {
 
+class MenuBar;
+class Window;
+
+// The places of Window's table of virtual operations, in table order.
+enum class WindowSlot : std::size_t {
+  AcceptFileDrop, AcceptMacDataDrop, AcceptPictureDrop, AcceptRawDataDrop, AcceptTextDrop, Close,
+  Constructor, Control, DrawInto, FocusNext, FocusPrevious, Hide, Invalidate, InvalidateRect,
+  Maximize, Minimize, Operator_Convert, Refresh, RefreshRect, Restore, SetFocus, Show, ShowModal,
+  ShowModalWithin, ShowWithin, TrueWindow, UpdateNow, Window, _AddControl, _AddMenuHandler,
+  _ControlByName, _ControlByNameIndex, _DependencyList, _Move, __New,
+  Count
+};
+inline constexpr std::size_t kWindowOperationCount = static_cast<std::size_t>(WindowSlot::Count);
+
+constexpr std::size_t At(WindowSlot slot) { return static_cast<std::size_t>(slot); }
+
+// Typed calls of the Window operations that the system makes through a window's table.
+struct WindowOperations {
+  static constexpr Operation<void(Window&)> Constructor{At(WindowSlot::Constructor)};
+  static constexpr Operation<void(Window&)> Show{At(WindowSlot::Show)};
+  static constexpr Operation<void(Window&)> Close{At(WindowSlot::Close)};
+  static constexpr Operation<void(Window&, const String&, const Ref<Object>&)> _AddControl{
+      At(WindowSlot::_AddControl)};
+  static constexpr Operation<Ref<Object>(Window&, const String&)> _ControlByName{At(WindowSlot::_ControlByName)};
+  static constexpr Operation<Ref<Object>(Window&, ClassRecord*)> __New{At(WindowSlot::__New)};
+};
+
 // A top-level window. Its Height and Width are those of its content area, in which the
-// controls' coordinates are given.
+// controls' coordinates are given, below the menu bar.
 class Window : public Object {
  public:
+  Window();
   ~Window() override;
+  static ClassRecord* GetClass();
 
-  // Builds the window (its Layout and CreateControls hooks), records it as live under its
-  // registered name, and opens it.
+  // Builds the window: runs its class's implementations of the events Layout and
+  // CreateControls, records it as live under its registered name, then opens it (shown when
+  // Visible, its Open event and its controls' Open events raised).
   void Constructor();
 
-  const String& RegisteredName() const noexcept { return registeredName_; }
+  // The name under which the window's class is registered.
+  String RegisteredName() const;
+
+  // ---- Properties that property lists set
+  int Placement() const noexcept { return placement_; }
+  void SetPlacement(int placement) { placement_ = placement; }
   int Width() const noexcept { return width_; }
-  int Height() const noexcept { return height_; }
   void SetWidth(int width);
+  int Height() const noexcept { return height_; }
   void SetHeight(int height);
+  int MinWidth() const noexcept { return minWidth_; }
+  void SetMinWidth(int value);
+  int MinHeight() const noexcept { return minHeight_; }
+  void SetMinHeight(int value);
+  int MaxWidth() const noexcept { return maxWidth_; }
+  void SetMaxWidth(int value);
+  int MaxHeight() const noexcept { return maxHeight_; }
+  void SetMaxHeight(int value);
+  int Frame() const noexcept { return frame_; }
+  void SetFrame(int frame) { frame_ = frame; }
+  bool Composite() const noexcept { return composite_; }
+  void SetComposite(bool value) { composite_ = value; }
+  bool HasBackColor() const noexcept { return hasBackColor_; }
+  void SetHasBackColor(bool value);
+  Color BackColor() const noexcept { return backColor_; }
+  void SetBackColor(Color colour);
   String Title() const;
   void SetTitle(const String& title);
+  bool Visible() const noexcept { return visible_; }
+  void SetVisible(bool visible);
+  bool FullScreen() const noexcept { return fullScreen_; }
+  void SetFullScreen(bool value) { fullScreen_ = value; }
+  bool MenuBarVisible() const noexcept { return menuBarVisible_; }
+  void SetMenuBarVisible(bool value);
+  bool CloseButton() const noexcept { return closeButton_; }
+  void SetCloseButton(bool value);
+  bool Resizeable() const noexcept { return resizeable_; }
+  void SetResizeable(bool value);
+  bool LiveResize() const noexcept { return liveResize_; }
+  void SetLiveResize(bool value) { liveResize_ = value; }
+  bool MaximizeButton() const noexcept { return maximizeButton_; }
+  void SetMaximizeButton(bool value);
+  bool MinimizeButton() const noexcept { return minimizeButton_; }
+  void SetMinimizeButton(bool value);
+  bool FullScreenButton() const noexcept { return fullScreenButton_; }
+  void SetFullScreenButton(bool value) { fullScreenButton_ = value; }
+  int MacProcId() const noexcept { return macProcId_; }
+  void SetMacProcId(int value) { macProcId_ = value; }
 
+  // The menu bar shown with this window, or nil.
+  Ref<platform::MenuBar> MenuBar() const;
+  void SetMenuBar(const Ref<platform::MenuBar>& bar);
+
+  // ---- Operations (the window's own code; its table of virtual operations runs them)
   void Show();
+  void Hide();
   // Closes the window: it is no longer live.
   void Close();
-
   void _AddControl(const String& name, const Ref<Control>& control);
   // The control registered under the name, untyped; nil when there is none.
   Ref<Control> _ControlByName(std::string_view name) const;
+  // A new, not yet built object of the class, made for this window.
+  Ref<Object> __New(ClassRecord* record);
+  // The controls in the order in which they were registered.
+  std::vector<Ref<Control>> Controls() const;
 
   // For the platform's own use.
   QMainWindow* QtWindow() const noexcept { return window_; }
+  QWidget* Content() const noexcept { return content_; }
   void ClosedByUser();
 
  protected:
+  // For windows without a record of their own: the registered name to answer.
   explicit Window(String registeredName);
-  virtual void Layout() {}
-  virtual void CreateControls() {}
-  virtual void Event_Open() {}
+  // What Window's own implementations of its events Layout, CreateControls and Open run; a
+  // class with a record of its own brings its own implementations instead.
+  virtual void OnLayout() {}
+  virtual void OnCreateControls() {}
+  virtual void OnOpen() {}
 
  private:
+  friend struct WindowHooks;
   struct NameHash {
     using is_transparent = void;
     std::size_t operator()(std::string_view name) const noexcept { return std::hash<std::string_view>()(name); }
   };
+  void RunEventImplementation(std::string_view event);
   void ApplySize();
+  void ApplyFlags();
+  void Open();
 
   String registeredName_;
   QMainWindow* window_;
   QWidget* content_;
-  int width_ = 0;
-  int height_ = 0;
-  std::unordered_map<String, Ref<Control>, NameHash, std::equal_to<>> controls_;
+  Ref<Object> menuBar_;
+  bool opened_ = false;
+  int placement_ = 0, width_ = 0, height_ = 0;
+  int minWidth_ = 0, minHeight_ = 0, maxWidth_ = 32000, maxHeight_ = 32000;
+  int frame_ = 0, macProcId_ = 0;
+  bool composite_ = false, hasBackColor_ = false, visible_ = true, fullScreen_ = false;
+  bool menuBarVisible_ = true, closeButton_ = true, resizeable_ = true, liveResize_ = true;
+  bool maximizeButton_ = true, minimizeButton_ = true, fullScreenButton_ = false;
+  Color backColor_ = kWhite;
+  std::vector<std::pair<String, Ref<Control>>> controls_;
+  std::unordered_map<String, std::size_t, NameHash, std::equal_to<>> controlIndex_;
 };
 
 // The live window whose class is registered under the name, or nil when none lives.

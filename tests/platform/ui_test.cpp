@@ -33,11 +33,11 @@ class TestWindow : public Window {
   Ref<PushButton> button;
 
  protected:
-  void Layout() override {
+  void OnLayout() override {
     SetWidth(320);
     SetHeight(200);
   }
-  void CreateControls() override {
+  void OnCreateControls() override {
     label = New<Label>();
     label->SetLeft(10), label->SetTop(10), label->SetWidth(200), label->SetHeight(20);
     box = New<CheckBox>();
