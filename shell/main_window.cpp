@@ -1,78 +1,133 @@
+// The main window's construction from its property lists, and its small handlers.
 #include "shell/main_window.h"
+
+#include "shell/main_window_lists.h"
+#include "shell/menu_bar.h"
 
 using namespace platform;
 
 namespace {
 
+// The platform's numbers of the events that the window binds.
+constexpr std::size_t kPushButtonAction = 15;
+constexpr std::size_t kLabelOpen = 2;
+
+ClassRecord* ClassOf(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::GroupBox: return GroupBox::GetClass();
+    case ControlKind::CheckBox: return CheckBox::GetClass();
+    case ControlKind::PushButton: return PushButton::GetClass();
+    case ControlKind::Label: return Label::GetClass();
+    case ControlKind::ProgressBar: return ProgressBar::GetClass();
+    case ControlKind::Line: return Line::GetClass();
+    case ControlKind::Rectangle: return Rectangle::GetClass();
+  }
+  throw RuntimeException("unknown control kind");
+}
+
+// The control just registered under the name, fetched anew and typed as its class.
 template <class C>
-Ref<C> ControlOf(Window1& window, std::string_view name) {
-  return RuntimeCheckCast<C>(window._ControlByName(name));
+Ref<C> Registered(Window1& window, std::string_view name) {
+  return RuntimeCheckCast<C>(WindowOperations::_ControlByName(window, String(name)), C::GetClass());
+}
+
+// The classes that have a font unit get 0.
+void SetFontUnit(Window1& window, const ControlSpec& control) {
+  switch (control.kind) {
+    case ControlKind::GroupBox: Registered<GroupBox>(window, control.name)->SetTextUnit(0); break;
+    case ControlKind::CheckBox: Registered<CheckBox>(window, control.name)->SetTextUnit(0); break;
+    case ControlKind::PushButton: Registered<PushButton>(window, control.name)->SetTextUnit(0); break;
+    case ControlKind::Label: Registered<Label>(window, control.name)->SetTextUnit(0); break;
+    default: break;
+  }
+}
+
+// The nine handlers bound to their controls' events, each read from the window's table at
+// the moment its control is made.
+using ButtonEvent = HandlerRoutines<Window1, PushButton>;
+using LabelEvent = HandlerRoutines<Window1, Label>;
+
+struct Binding {
+  std::string_view control;
+  std::size_t event;
+  Code (*handler)(Window1&);
+  const char* signature;
+  Code invoker;
+  DispatchRoutine dispatch;
+};
+
+#define WINDOW1_BUTTON(control, handler)                                                            \
+  Binding{#control, kPushButtonAction, [](Window1& w) { return CodeOf(Window1::Operations::handler.In(w)); }, \
+          RecordTextOf<"( PushButton )">(), CodeOf(&ButtonEvent::Invoke), &ButtonEvent::Dispatch}
+#define WINDOW1_LABEL(control, handler)                                                      \
+  Binding{#control, kLabelOpen, [](Window1& w) { return CodeOf(Window1::Operations::handler.In(w)); }, \
+          RecordTextOf<"( Label )">(), CodeOf(&LabelEvent::Invoke), &LabelEvent::Dispatch}
+
+const Binding* BindingOf(std::string_view control) {
+  static const Binding bindings[] = {
+      WINDOW1_BUTTON(BtnAide, BtnAide_Action),       WINDOW1_BUTTON(BtnQuitter, BtnQuitter_Action),
+      WINDOW1_LABEL(NbBases, NbBases_Open),          WINDOW1_LABEL(NbRecords, NbRecords_Open),
+      WINDOW1_LABEL(Nbtables, Nbtables_Open),        WINDOW1_LABEL(NomBase, NomBase_Open),
+      WINDOW1_LABEL(NomTable, NomTable_Open),        WINDOW1_LABEL(NomDossier, NomDossier_Open),
+      WINDOW1_BUTTON(BtnDemarrer, BtnDemarrer_Action),
+  };
+  for (const Binding& binding : bindings)
+    if (binding.control == control) return &binding;
+  return nullptr;
+}
+#undef WINDOW1_BUTTON
+#undef WINDOW1_LABEL
+
+// Makes one control and finishes with it before the next: made inside the window, built,
+// registered under its name, given its font unit, configured from its list and bound to its
+// handler. Every step after the registration reaches the control through its name.
+void MakeControl(Window1& window, const ControlSpec& control) {
+  const Ref<Object> made = WindowOperations::__New(window, ClassOf(control.kind));
+  RuntimeCheckCast<RectControl>(made, RectControl::GetClass())->Constructor();
+  WindowOperations::_AddControl(window, String(control.name), made);
+  SetFontUnit(window, control);
+  RuntimeMassPropertySetter(Registered<RectControl>(window, control.name), control.list);
+  if (const Binding* binding = BindingOf(control.name)) {
+    const Ref<RectControl> source = Registered<RectControl>(window, control.name);
+    const Ref<Delegate> delegate =
+        RuntimeCreateDelegate(binding->invoker, binding->handler(window), &window, binding->signature, 1);
+    RuntimeAddEventHandler(source, binding->event, binding->dispatch, delegate);
+  }
 }
 
 }  // namespace
 
-Window1::Window1() : Window(String("Window1.Window1")) {}
-
-Ref<CheckBox> Window1::AfficheInfo() { return ControlOf<CheckBox>(*this, "AfficheInfo"); }
-Ref<CheckBox> Window1::TablesVides() { return ControlOf<CheckBox>(*this, "TablesVides"); }
-Ref<CheckBox> Window1::NomsRubriques() { return ControlOf<CheckBox>(*this, "NomsRubriques"); }
-Ref<CheckBox> Window1::Recursif() { return ControlOf<CheckBox>(*this, "Recursif"); }
-Ref<CheckBox> Window1::CopieBase() { return ControlOf<CheckBox>(*this, "CopieBase"); }
-Ref<PushButton> Window1::BtnDemarrer() { return ControlOf<PushButton>(*this, "BtnDemarrer"); }
-Ref<Label> Window1::NbBases() { return ControlOf<Label>(*this, "NbBases"); }
-Ref<Label> Window1::NbRecords() { return ControlOf<Label>(*this, "NbRecords"); }
-Ref<Label> Window1::NomBase() { return ControlOf<Label>(*this, "NomBase"); }
-Ref<Label> Window1::NomTable() { return ControlOf<Label>(*this, "NomTable"); }
-Ref<Label> Window1::NomDossier() { return ControlOf<Label>(*this, "NomDossier"); }
-
-void Window1::OnCreateControls() {
-  struct Box {
-    const char* name;
-    int top;
-    const char* caption;
-  };
-  for (const Box& box : {Box{"TablesVides", 41, "Inclure les tables vides"},
-                         Box{"NomsRubriques", 62, "Ne pas inclure les noms des rubriques"},
-                         Box{"AfficheInfo", 125, "Afficher les infos pendant la conversion"},
-                         Box{"Recursif", 146, "Recherche récursive dans tous les sous-dossiers"},
-                         Box{"CopieBase", 167, "Copier chaque base dans le même dossier que le fichier résultat"}}) {
-    Ref<CheckBox> control = New<CheckBox>();
-    control->SetLeft(29);
-    control->SetTop(box.top);
-    control->SetWidth(504);
-    control->SetHeight(20);
-    control->SetCaption(box.caption);
-    _AddControl(box.name, control);
-  }
-  Ref<PushButton> start = New<PushButton>();
-  start->SetLeft(452);
-  start->SetTop(210);
-  start->SetWidth(124);
-  start->SetHeight(20);
-  start->SetCaption("Démarrer");
-  _AddControl("BtnDemarrer", start);
-  int row = 0;
-  for (const char* name : {"NomDossier", "NbBases", "NomBase", "NomTable", "NbRecords"}) {
-    Ref<Label> label = New<Label>();
-    label->SetLeft(222);
-    label->SetTop(326 + 32 * row++);
-    label->SetWidth(208);
-    label->SetHeight(20);
-    _AddControl(name, label);
-  }
-  SetTitle("Quorvane v2");
-  SetWidth(596);
-  SetHeight(532);
+void Window1::Layout() {
+  SetMenuBar(MenuBar1Instance());
+  RuntimeMassPropertySetter(Ref<Object>(this), kMainWindowList);
 }
 
-void Window1::OnOpen() { SetHeight(246); }
-
-Ref<Window1> ImplicitWindow1() {
-  Ref<Window> live = RuntimeGetImplicitWindow("Window1.Window1");
-  if (!live) {
-    Ref<Window1> made = New<Window1>();
-    made->Constructor();
-    live = made;
-  }
-  return RuntimeCheckCast<Window1>(live);
+void Window1::CreateControls() {
+  Operations::_CreateControls0(*this);
+  Operations::_CreateControls1(*this);
 }
+
+void Window1::_CreateControls0() {
+  for (std::size_t i = 0; i < kControlsMadeFirst; ++i) MakeControl(*this, kMainWindowControls[i]);
+}
+
+void Window1::_CreateControls1() {
+  for (std::size_t i = kControlsMadeFirst; i < kMainWindowControlCount; ++i) MakeControl(*this, kMainWindowControls[i]);
+}
+
+// At its opening the window shows only the options and the buttons.
+void Window1::Event_Open() { ImplicitWindow1()->SetHeight(246); }
+
+// ---- Handlers -----------------------------------------------------------------------------
+
+void Window1::BtnAide_Action(const Ref<PushButton>&) {}
+
+void Window1::BtnQuitter_Action(const Ref<PushButton>&) { RuntimeQuit(); }
+
+// The value labels' design texts never show: each label empties itself when the window opens.
+void Window1::NbBases_Open(const Ref<Label>& control) { control->SetText(""); }
+void Window1::NbRecords_Open(const Ref<Label>& control) { control->SetText(""); }
+void Window1::Nbtables_Open(const Ref<Label>& control) { control->SetText(""); }
+void Window1::NomBase_Open(const Ref<Label>& control) { control->SetText(""); }
+void Window1::NomTable_Open(const Ref<Label>& control) { control->SetText(""); }
+void Window1::NomDossier_Open(const Ref<Label>& control) { control->SetText(""); }

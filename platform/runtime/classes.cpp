@@ -91,6 +91,7 @@ ClassRecord* RegisterPlatformClass(const char* name, ClassRecord* parent, const 
   if (parent)
     for (const MemberEntry& entry : parent->members.entries)
       if (entry.flags & 2) tableNames.push_back(entry.name);
+  const std::size_t inherited = tableNames.size();
   for (std::size_t i = 0; i < members.size(); ++i) {
     MemberEntry entry = members[i].entry;
     entry.flags = 1 | (members[i].virtualOperation ? 2 : 0);
@@ -98,15 +99,15 @@ ClassRecord* RegisterPlatformClass(const char* name, ClassRecord* parent, const 
     Attribute* scope = RuntimeAllocateAttributeTable(record->members, parentMembers + i, 1);
     scope[0] = {"__Scope", "Public", 1};
     if (!members[i].virtualOperation) continue;
+    // Only a parent's operation can be replaced: the class's own ones may share a name
+    // (Window's two Invalidate) and each keeps a place of its own.
     std::size_t place = table.size();
-    for (std::size_t p = 0; p < tableNames.size(); ++p)
+    for (std::size_t p = 0; p < inherited; ++p)
       if (String(tableNames[p]) == entry.name) place = p;
-    if (place == table.size()) {
+    if (place == table.size())
       table.push_back(entry.code);
-      tableNames.push_back(entry.name);
-    } else {
+    else
       table[place] = entry.code;
-    }
   }
   record->vtable = RuntimeNewVtable(table.size());
   record->vtableCount = table.size();

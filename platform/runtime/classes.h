@@ -196,7 +196,7 @@ struct Value {
 namespace detail {
 
 template <class T>
-T FromValue(const Value& value) {
+std::remove_cvref_t<T> FromValue(const Value& value) {
   using Bare = std::remove_cvref_t<T>;
   if constexpr (std::is_same_v<Bare, bool>) return value.boolean;
   else if constexpr (std::is_integral_v<Bare>) return static_cast<Bare>(value.integer);

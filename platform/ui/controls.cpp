@@ -1,13 +1,16 @@
-#include <QCheckBox>
+#include <QApplication>
 #include <QCoreApplication>
-#include <QLabel>
-#include <QMetaObject>
+#include <QEvent>
+#include <QFont>
 #include <QPointer>
-#include <QPushButton>
+#include <QResizeEvent>
 #include <QThread>
+#include <QWidget>
 
+#include <algorithm>
 #include <chrono>
 
+#include "platform/ui/control_parts.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/ui.h"
 
@@ -18,17 +21,122 @@ void RequireUIThread() {
   if (app && app->thread() != QThread::currentThread()) throw ThreadAccessingUIException();
 }
 
-struct RectControl::Holder {
-  QPointer<QWidget> widget;
-  std::chrono::steady_clock::time_point lastPaint;
-};
+// ---- Control ------------------------------------------------------------------------------
 
-RectControl::RectControl(QWidget* widget) : holder_(new Holder{widget, {}}) {
-  RequireUIThread();
-  widget->hide();  // shown once it has a window
+ClassRecord* Control::GetClass() {
+  static ClassRecord* const record = RegisterPlatformClass(
+      "Control", nullptr, {}, {"Close", "Open"},
+      {
+          MakeProperty<PropertyKind::Text, &Control::Name, &Control::SetName>("Name", "s"),
+          MakeProperty<PropertyKind::Integer, &Control::Index, &Control::SetIndex>("Index", "i4"),
+          MakeProperty<PropertyKind::Integer, &Control::TabPanelIndex, &Control::SetTabPanelIndex>("TabPanelIndex",
+                                                                                                   "i4"),
+      },
+      nullptr);
+  return record;
 }
 
-RectControl::~RectControl() { delete holder_->widget.data(); }
+bool Control::RaiseEvent(std::string_view eventName) {
+  if (!Record()) throw RuntimeException("the control has no class to number its events");
+  return RuntimeRaiseEvent(*this, RuntimeEventNumber(Record(), eventName));
+}
+
+// ---- RectControl --------------------------------------------------------------------------
+
+// Watches the widget's parent (the content area or the container) for resizes, so that the
+// control's locked edges follow the parent's. The first size seen after the parent is shown
+// is where the locks start from: what was set while it was hidden, in whatever order, is
+// the built state.
+struct RectControl::Watcher : QObject {
+  Watcher(RectControl* control, QWidget* widget) : QObject(widget), control_(control) {}
+
+  void Watch(QWidget* parent) {
+    if (parent_ == parent) return;
+    if (parent_) parent_->removeEventFilter(this);
+    parent_ = parent;
+    known_ = parent->isVisible() ? parent->size() : QSize();
+    parent->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == parent_ && event->type() == QEvent::Resize) {
+      const QSize now = static_cast<QResizeEvent*>(event)->size();
+      if (known_.isValid() && now != known_)
+        control_->ParentResized(now.width() - known_.width(), now.height() - known_.height());
+      known_ = now;
+    }
+    return false;
+  }
+
+  RectControl* control_;  // the watcher goes with the widget, which goes before the control
+  QPointer<QWidget> parent_;
+  QSize known_;
+};
+
+struct RectControl::Holder {
+  QPointer<QWidget> widget;
+  QPointer<QWidget> content;  // the window's content area, once the window holds the control
+  QPointer<Watcher> watcher;
+  Qt::FocusPolicy focusPolicy = Qt::NoFocus;  // the widget's own
+  std::chrono::steady_clock::time_point lastPaint{};
+};
+
+namespace {
+
+void ConstructorOperation(RectControl& self) { self.Constructor(); }
+
+constexpr RecordText kConstructorName("Constructor");
+constexpr RecordText kNoArguments("%%");
+
+}  // namespace
+
+ClassRecord* RectControl::GetClass() {
+  static ClassRecord* const record = RegisterPlatformClass(
+      "RectControl", Control::GetClass(),
+      {PlatformMember{MemberEntry{kConstructorName.c_str(), 0, 0, 0, kNoArguments.c_str(),
+                                  CodeOf(&ConstructorOperation), InvokerFor<void (*)(RectControl&)>()},
+                      true}},
+      {"ConstructContextualMenu", "ContextualMenuAction", "DragEnter", "DragExit", "DragOver", "DropObject", "KeyDown",
+       "KeyUp", "MouseEnter", "MouseExit", "MouseMove", "MouseWheel"},
+      {
+          MakeProperty<PropertyKind::Integer, &RectControl::Left, &RectControl::SetLeft>("Left", "i4"),
+          MakeProperty<PropertyKind::Integer, &RectControl::Top, &RectControl::SetTop>("Top", "i4"),
+          MakeProperty<PropertyKind::Integer, &RectControl::Width, &RectControl::SetWidth>("Width", "i4"),
+          MakeProperty<PropertyKind::Integer, &RectControl::Height, &RectControl::SetHeight>("Height", "i4"),
+          MakeProperty<PropertyKind::Boolean, &RectControl::LockLeft, &RectControl::SetLockLeft>("LockLeft", "b"),
+          MakeProperty<PropertyKind::Boolean, &RectControl::LockTop, &RectControl::SetLockTop>("LockTop", "b"),
+          MakeProperty<PropertyKind::Boolean, &RectControl::LockRight, &RectControl::SetLockRight>("LockRight", "b"),
+          MakeProperty<PropertyKind::Boolean, &RectControl::LockBottom, &RectControl::SetLockBottom>("LockBottom",
+                                                                                                     "b"),
+          MakeProperty<PropertyKind::Integer, &RectControl::TabIndex, &RectControl::SetTabIndex>("TabIndex", "i4"),
+          MakeProperty<PropertyKind::Boolean, &RectControl::TabStop, &RectControl::SetTabStop>("TabStop", "b"),
+          MakeProperty<PropertyKind::Boolean, &RectControl::Enabled, &RectControl::SetEnabled>("Enabled", "b"),
+          MakeProperty<PropertyKind::Boolean, &RectControl::Visible, &RectControl::SetVisible>("Visible", "b"),
+          MakeProperty<PropertyKind::Text, &RectControl::HelpTag, &RectControl::SetHelpTag>("HelpTag", "s"),
+          MakeProperty<PropertyKind::Boolean, &RectControl::AutoDeactivate, &RectControl::SetAutoDeactivate>(
+              "AutoDeactivate", "b"),
+          MakeProperty<PropertyKind::Text, &RectControl::InitialParent, &RectControl::SetInitialParent>(
+              "InitialParent", "s"),
+      },
+      nullptr);
+  return record;
+}
+
+RectControl::RectControl(QWidget* widget) : holder_(new Holder) {
+  RequireUIThread();
+  holder_->widget = widget;
+  holder_->focusPolicy = widget->focusPolicy();
+  holder_->watcher = new Watcher(this, widget);
+  widget->hide();  // shown once it has a window
+  widget->setGeometry(left_, top_, width_, height_);
+}
+
+RectControl::~RectControl() {
+  if (container_) std::erase(container_->contained_, this);
+  delete holder_->widget.data();
+}
+
+void RectControl::Constructor() { RequireUIThread(); }
 
 QWidget* RectControl::Widget() const {
   QWidget* widget = holder_->widget.data();
@@ -36,27 +144,136 @@ QWidget* RectControl::Widget() const {
   return widget;
 }
 
-void RectControl::AttachTo(QWidget* content) {
-  QWidget* widget = Widget();
-  const QRect geometry = widget->geometry();
-  widget->setParent(content);
-  widget->setGeometry(geometry);
-  widget->show();
+// ---- Window and container -----------------------------------------------------------------
+
+void RectControl::AttachToWindow(Window& window, QWidget* content) {
+  RequireUIThread();
+  window_ = &window;
+  holder_->content = content;
+  FindContainer();
+  PutInParent();
 }
 
-bool RectControl::Enabled() const { return Widget()->isEnabled(); }
+void RectControl::AttachTo(QWidget* content) {
+  RequireUIThread();
+  if (holder_->content != content) window_ = nullptr;
+  holder_->content = content;
+  // Without its window the control cannot look its container up: it stands on the content
+  // area until the window is given.
+  if (window_) FindContainer();
+  PutInParent();
+}
+
+void RectControl::SetInitialParent(const String& name) {
+  RequireUIThread();
+  const String before = std::exchange(initialParent_, name);
+  if (!holder_->content) return;  // the window finds the container when it registers the control
+  try {
+    FindContainer();
+  } catch (...) {
+    initialParent_ = before;
+    throw;
+  }
+  PutInParent();
+}
+
+// Looks the container that InitialParent names up in the window and takes it as the
+// control's container.
+void RectControl::FindContainer() {
+  Ref<RectControl> found;
+  if (!initialParent_.empty()) {
+    if (!window_)
+      throw RuntimeException("InitialParent \"" + initialParent_ + "\": the control is in no window to look it up in");
+    found = Ref<RectControl>(dynamic_cast<RectControl*>(window_->_ControlByName(initialParent_).get()));
+    if (!found) throw RuntimeException("InitialParent: the window holds no control named \"" + initialParent_ + "\"");
+    for (const RectControl* outer = found.get(); outer; outer = outer->container_.get())
+      if (outer == this) throw RuntimeException("InitialParent: \"" + initialParent_ + "\" lies inside the control");
+  }
+  if (found == container_) return;
+  if (container_) std::erase(container_->contained_, this);
+  container_ = std::move(found);
+  if (container_) container_->contained_.push_back(this);
+}
+
+void RectControl::PutInParent() {
+  QWidget* widget = Widget();
+  QWidget* parent = container_ ? container_->Widget() : holder_->content.data();
+  if (!parent) return;
+  if (widget->parentWidget() != parent) widget->setParent(parent);
+  holder_->watcher->Watch(parent);
+  Place();
+  widget->setVisible(visible_);
+}
+
+// ---- Geometry -----------------------------------------------------------------------------
+
+void RectControl::Place() {
+  const Area area = WidgetArea();
+  int originLeft = 0, originTop = 0;
+  if (container_) {
+    const Area origin = container_->WidgetArea();
+    originLeft = origin.left;
+    originTop = origin.top;
+  }
+  Widget()->setGeometry(area.left - originLeft, area.top - originTop, std::max(0, area.width),
+                        std::max(0, area.height));
+}
+
+void RectControl::SetArea(int left, int top, int width, int height) {
+  RequireUIThread();
+  const int dx = left - left_, dy = top - top_;
+  left_ = left, top_ = top, width_ = width, height_ = height;
+  // The contained controls move with their container: their widgets do so by themselves,
+  // their window coordinates here.
+  if (dx || dy)
+    for (RectControl* inner : contained_) inner->ShiftBy(dx, dy);
+  Place();
+}
+
+void RectControl::ShiftBy(int dx, int dy) {
+  left_ += dx, top_ += dy;
+  for (RectControl* inner : contained_) inner->ShiftBy(dx, dy);
+}
+
+void RectControl::SetLeft(int left) { SetArea(left, top_, width_, height_); }
+void RectControl::SetTop(int top) { SetArea(left_, top, width_, height_); }
+void RectControl::SetWidth(int width) { SetArea(left_, top_, width, height_); }
+void RectControl::SetHeight(int height) { SetArea(left_, top_, width_, height); }
+
+void RectControl::ParentResized(int dx, int dy) {
+  int left = left_, top = top_, width = width_, height = height_;
+  if (lockRight_) (lockLeft_ ? width : left) += dx;
+  if (lockBottom_) (lockTop_ ? height : top) += dy;
+  if (left != left_ || top != top_ || width != width_ || height != height_) SetArea(left, top, width, height);
+}
+
+// ---- State --------------------------------------------------------------------------------
+
+void RectControl::SetTabStop(bool stop) {
+  RequireUIThread();
+  tabStop_ = stop;
+  const Qt::FocusPolicy own = holder_->focusPolicy;
+  Widget()->setFocusPolicy(stop ? own : static_cast<Qt::FocusPolicy>(own & ~Qt::TabFocus));
+}
+
 void RectControl::SetEnabled(bool enabled) {
   RequireUIThread();
+  enabled_ = enabled;
   Widget()->setEnabled(enabled);
 }
-int RectControl::Left() const { return Widget()->x(); }
-int RectControl::Top() const { return Widget()->y(); }
-int RectControl::Width() const { return Widget()->width(); }
-int RectControl::Height() const { return Widget()->height(); }
-void RectControl::SetLeft(int left) { Widget()->move(left, Widget()->y()); }
-void RectControl::SetTop(int top) { Widget()->move(Widget()->x(), top); }
-void RectControl::SetWidth(int width) { Widget()->resize(width, Widget()->height()); }
-void RectControl::SetHeight(int height) { Widget()->resize(Widget()->width(), height); }
+
+void RectControl::SetVisible(bool visible) {
+  RequireUIThread();
+  visible_ = visible;
+  QWidget* widget = Widget();
+  if (widget->parentWidget()) widget->setVisible(visible);  // else when it has its window
+}
+
+void RectControl::SetHelpTag(const String& tag) {
+  RequireUIThread();
+  helpTag_ = tag;
+  Widget()->setToolTip(ToQString(tag));
+}
 
 void RectControl::Refresh(bool /*immediately*/) {
   RequireUIThread();
@@ -75,58 +292,52 @@ void RectControl::Refresh(bool /*immediately*/) {
   widget->repaint();
 }
 
-// ---- Label --------------------------------------------------------------------------------
+// ---- TextControl --------------------------------------------------------------------------
 
-Label::Label() : RectControl(new QLabel) {}
+TextControl::TextControl(QWidget* widget) : RectControl(widget) { ApplyFont(); }
 
-const String& Label::Text() const { return text_; }
-
-void Label::SetText(String text) {
-  RequireUIThread();
-  text_ = std::move(text);
-  if (pending_) return;
-  pending_ = true;
-  // One deferred update per change burst; the widget is its context, so a label that goes
-  // away takes the pending update with it.
-  QMetaObject::invokeMethod(Widget(), [this] { SyncWidget(); }, Qt::QueuedConnection);
+void TextControl::ApplyFont() {
+  QFont font = QApplication::font();
+  if (!textFont_.empty() && textFont_ != "System") font.setFamilies({ToQString(textFont_)});
+  font.setBold(bold_);
+  font.setItalic(italic_);
+  font.setUnderline(underline_);
+  Widget()->setFont(font);
 }
 
-void Label::SyncWidget() {
-  if (!pending_) return;
-  pending_ = false;
-  static_cast<QLabel*>(Widget())->setText(ToQString(text_));
+void TextControl::SetTextFont(const String& font) {
+  RequireUIThread();
+  textFont_ = font;
+  ApplyFont();
+}
+void TextControl::SetBold(bool bold) {
+  RequireUIThread();
+  bold_ = bold;
+  ApplyFont();
+}
+void TextControl::SetItalic(bool italic) {
+  RequireUIThread();
+  italic_ = italic;
+  ApplyFont();
+}
+void TextControl::SetUnderline(bool underline) {
+  RequireUIThread();
+  underline_ = underline;
+  ApplyFont();
+}
+void TextControl::SetTextUnit(std::uint8_t unit) {
+  RequireUIThread();
+  textUnit_ = unit;
 }
 
-// ---- CheckBox -----------------------------------------------------------------------------
-
-CheckBox::CheckBox() : RectControl(new QCheckBox) {}
-
-bool CheckBox::Value() const {
-  RequireUIThread();
-  return static_cast<QCheckBox*>(Widget())->isChecked();
-}
-void CheckBox::SetValue(bool checked) {
-  RequireUIThread();
-  static_cast<QCheckBox*>(Widget())->setChecked(checked);
-}
-String CheckBox::Caption() const { return FromQString(static_cast<QCheckBox*>(Widget())->text()); }
-void CheckBox::SetCaption(const String& caption) {
-  RequireUIThread();
-  static_cast<QCheckBox*>(Widget())->setText(ToQString(caption));
-}
-
-// ---- PushButton ---------------------------------------------------------------------------
-
-PushButton::PushButton() : RectControl(new QPushButton) {}
-
-String PushButton::Caption() const { return FromQString(static_cast<QPushButton*>(Widget())->text()); }
-void PushButton::SetCaption(const String& caption) {
-  RequireUIThread();
-  static_cast<QPushButton*>(Widget())->setText(ToQString(caption));
-}
-void PushButton::Push() {
-  RequireUIThread();
-  static_cast<QPushButton*>(Widget())->click();
+std::vector<PropertyEntry> FontProperties() {
+  return {
+      MakeProperty<PropertyKind::Text, &TextControl::TextFont, &TextControl::SetTextFont>("TextFont", "s"),
+      MakeProperty<PropertyKind::Boolean, &TextControl::Bold, &TextControl::SetBold>("Bold", "b"),
+      MakeProperty<PropertyKind::Boolean, &TextControl::Italic, &TextControl::SetItalic>("Italic", "b"),
+      MakeProperty<PropertyKind::Boolean, &TextControl::Underline, &TextControl::SetUnderline>("Underline", "b"),
+      MakeProperty<PropertyKind::Byte, &TextControl::TextUnit, &TextControl::SetTextUnit>("TextUnit", "u1"),
+  };
 }
 
 }  // namespace platform

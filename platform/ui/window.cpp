@@ -204,6 +204,8 @@ Window::Window(String registeredName) : registeredName_(std::move(registeredName
 }
 
 Window::~Window() {
+  for (const auto& entry : controls_)
+    if (auto* rect = dynamic_cast<RectControl*>(entry.second.get())) rect->DetachFromWindow();
   controls_.clear();  // the controls delete their widgets before the window goes
   static_cast<PlatformWindow*>(window_)->Forget();
   window_->hide();
@@ -341,7 +343,15 @@ void Window::SetMenuBarVisible(bool value) {
   ApplySize();
 }
 
-/*MENUS*/
+Ref<MenuBar> Window::MenuBar() const { return RuntimeCheckCast<platform::MenuBar>(menuBar_); }
+
+void Window::SetMenuBar(const Ref<platform::MenuBar>& bar) {
+  RequireUIThread();
+  menuBar_ = bar;
+  InstallMenuBar(window_, bar);
+  if (QWidget* shown = window_->menuWidget()) shown->setVisible(menuBarVisible_);
+  ApplySize();
+}
 
 void Window::Show() {
   RequireUIThread();
@@ -383,7 +393,7 @@ void Window::Close() {
 
 void Window::_AddControl(const String& name, const Ref<Control>& control) {
   RequireUIThread();
-  if (auto* rect = dynamic_cast<RectControl*>(control.get())) rect->AttachTo(content_);
+  if (auto* rect = dynamic_cast<RectControl*>(control.get())) rect->AttachToWindow(*this, content_);
   auto found = controlIndex_.find(name);
   if (found != controlIndex_.end()) {
     controls_[found->second].second = control;

@@ -1,0 +1,256 @@
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QKeySequence>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMetaObject>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+
+#include <algorithm>
+#include <string_view>
+
+#include "platform/ui/qt_text.h"
+#include "platform/ui/ui.h"
+
+namespace platform {
+
+// ---- The routines of MenuItem's table of virtual operations ------------------------------
+
+struct MenuItemRoutines {
+  static void Constructor(MenuItem&) { RequireUIThread(); }
+
+  static void ConstructorWithText(MenuItem& self, const String& text) {
+    RequireUIThread();
+    self.SetText(text);
+  }
+
+  static void Append(MenuItem& self, const Ref<MenuItem>& item) {
+    RequireUIThread();
+    MenuItem& entry = *item;  // nil raises NilObjectException
+    // A menu inside itself would make every walk below it endless.
+    for (const MenuItem* menu = &self; menu; menu = menu->parent_)
+      if (menu == &entry) throw RuntimeException("a menu entry cannot be appended below itself");
+    Ref<MenuItem> keep = item;  // the entry outlives its removal from its former menu
+    if (MenuItem* former = entry.parent_) {
+      auto& siblings = former->children_;
+      siblings.erase(std::find(siblings.begin(), siblings.end(), keep));
+    }
+    entry.parent_ = &self;
+    self.children_.push_back(std::move(keep));
+  }
+
+  static Ref<MenuItem> Child(MenuItem& self, const String& name) {
+    RequireUIThread();
+    for (const Ref<MenuItem>& child : self.children_)
+      if (child->name_ == name) return child;
+    return nullptr;
+  }
+
+  static Ref<Object> Lookup(MenuItem& self, const String& name) {
+    RequireUIThread();
+    MenuItem* found = Below(self, name);
+    return found ? Ref<Object>(found) : nullptr;
+  }
+
+  // Depth first: a child, then everything below it, before the next child.
+  static MenuItem* Below(const MenuItem& menu, std::string_view name) {
+    for (const Ref<MenuItem>& child : menu.children_) {
+      if (child->name_ == name) return child.get();
+      if (MenuItem* found = Below(*child, name)) return found;
+    }
+    return nullptr;
+  }
+};
+
+namespace {
+
+// RegisterPlatformClass gives an operation the place of an earlier one of the same name, so
+// the second Constructor is registered under this name and takes its own once placed.
+constexpr const char* kTextConstructorPlaceholder = "Constructor(text)";
+
+void QuitAction(MenuItem&) { RuntimeQuit(); }
+
+using ActionImplementation = void (*)(MenuItem&);
+
+// The standard editing commands, by entry name, and the focused widget's slot that runs each.
+struct EditCommand {
+  std::string_view entry;
+  const char* slot;
+};
+constexpr EditCommand kEditCommands[] = {
+    {"EditUndo", "undo"},   {"EditCut", "cut"},     {"EditCopy", "copy"},
+    {"EditPaste", "paste"}, {"EditClear", nullptr}, {"EditSelectAll", "selectAll"},
+};
+
+// Clear removes the selection only: the widgets' clear slot would empty them entirely.
+void ClearSelection(QWidget* focus) {
+  if (auto* line = qobject_cast<QLineEdit*>(focus)) {
+    if (!line->isReadOnly() && line->hasSelectedText()) line->del();
+  } else if (auto* text = qobject_cast<QTextEdit*>(focus)) {
+    if (!text->isReadOnly()) text->textCursor().removeSelectedText();
+  } else if (auto* plain = qobject_cast<QPlainTextEdit*>(focus)) {
+    if (!plain->isReadOnly()) plain->textCursor().removeSelectedText();
+  }
+}
+
+void RunEditCommand(std::string_view entryName) {
+  for (const EditCommand& command : kEditCommands) {
+    if (command.entry != entryName) continue;
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus) return;
+    if (!command.slot) return ClearSelection(focus);
+    if (focus->metaObject()->indexOfSlot((QByteArray(command.slot) + "()").constData()) >= 0)
+      QMetaObject::invokeMethod(focus, command.slot);
+    return;
+  }
+}
+
+}  // namespace
+
+// ---- Class records ------------------------------------------------------------------------
+
+ClassRecord* MenuItem::GetClass() {
+  static ClassRecord* record = [] {
+    ClassRecord* item = RegisterPlatformClass(
+        "MenuItem", nullptr,
+        {
+            VirtualMember("Constructor", "%%", &MenuItemRoutines::Constructor),
+            VirtualMember(kTextConstructorPlaceholder, "%%s", &MenuItemRoutines::ConstructorWithText),
+            VirtualMember("Append", "%%o<MenuItem>", &MenuItemRoutines::Append),
+            VirtualMember("Child", "%o<MenuItem>%s", &MenuItemRoutines::Child),
+            VirtualMember("_Lookup", "%o<Object>%s", &MenuItemRoutines::Lookup),
+        },
+        {"Action"}, {}, &MakeObject<MenuItem>);
+    if (item->vtableCount != kMenuItemOperationCount)
+      throw RuntimeException("MenuItem's table does not hold its operations in their places");
+    item->members.entries[At(MenuItemSlot::ConstructorWithText)].name = "Constructor";
+    item->instanceSize = sizeof(MenuItem);
+    return item;
+  }();
+  return record;
+}
+
+ClassRecord* MenuBar::GetClass() {
+  static ClassRecord* record = RegisterPlatformClass("MenuBar", MenuItem::GetClass(), {}, {}, {}, &MakeObject<MenuBar>);
+  return record;
+}
+
+ClassRecord* QuitMenuItem::GetClass() {
+  static ClassRecord* record = [] {
+    ClassRecord* quit = RegisterPlatformClass("QuitMenuItem", MenuItem::GetClass(), {}, {}, {},
+                                              &MakeObject<QuitMenuItem>);
+    quit->events[RuntimeEventNumber(quit, "Action") - 1].implementation = CodeOf(&QuitAction);
+    return quit;
+  }();
+  return record;
+}
+
+// ---- Entries ------------------------------------------------------------------------------
+
+MenuItem::~MenuItem() {
+  for (const Ref<MenuItem>& child : children_) child->parent_ = nullptr;
+}
+
+void MenuItem::SetName(const String& name) {
+  RequireUIThread();
+  name_ = name;
+}
+
+void MenuItem::SetAutoEnable(bool value) {
+  RequireUIThread();
+  autoEnable_ = value;
+}
+
+void MenuItem::SetText(const String& text) {
+  RequireUIThread();
+  text_ = text;
+}
+
+void MenuItem::SetVisible(bool value) {
+  RequireUIThread();
+  visible_ = value;
+}
+
+void MenuItem::SetKeyboardShortcut(const String& shortcut) {
+  RequireUIThread();
+  shortcut_ = shortcut;
+}
+
+void MenuItem::Choose() {
+  RequireUIThread();
+  Ref<MenuItem> keep(this);  // a handler may drop the last other reference
+  if (const ClassRecord* record = Record()) {
+    if (RuntimeRaiseEvent(*this, RuntimeEventNumber(record, "Action"))) return;
+    if (Code own = RuntimeEventImplementation(record, "Action"))
+      return reinterpret_cast<ActionImplementation>(own)(*this);
+  }
+  RunEditCommand(name_);
+}
+
+void RuntimeQuit() { QCoreApplication::quit(); }
+
+// ---- The Qt menu bar ----------------------------------------------------------------------
+
+namespace {
+
+// "Cmd" is the command key of the key texts; here it is Ctrl.
+QKeySequence KeysOf(const std::optional<String>& shortcut) {
+  if (!shortcut || shortcut->empty()) return {};
+  QString keys = ToQString(*shortcut);
+  keys.replace(QStringLiteral("Cmd+"), QStringLiteral("Ctrl+"), Qt::CaseInsensitive);
+  return QKeySequence::fromString(keys, QKeySequence::PortableText);
+}
+
+void Describe(QAction* action, const MenuItem& entry) {
+  action->setObjectName(ToQString(entry.Name()));
+  action->setEnabled(entry.AutoEnable());
+  action->setVisible(entry.Visible());
+}
+
+void AddEntries(QMenu* menu, const MenuItem& parent) {
+  for (const Ref<MenuItem>& entry : parent.Children()) {
+    if (entry->Text() == "-") {
+      Describe(menu->addSeparator(), *entry);
+    } else if (!entry->Children().empty()) {
+      QMenu* submenu = menu->addMenu(ToQString(entry->Text()));
+      Describe(submenu->menuAction(), *entry);
+      AddEntries(submenu, *entry);
+    } else {
+      QAction* action = menu->addAction(ToQString(entry->Text()));
+      Describe(action, *entry);
+      action->setShortcut(KeysOf(entry->KeyboardShortcut()));
+      // The action holds its entry, so that the entry lives as long as it can be chosen.
+      QObject::connect(action, &QAction::triggered, action, [entry] {
+        try {
+          entry->Choose();
+        } catch (const std::exception& error) {
+          RuntimeReportUnhandled(error.what());  // no exception may cross Qt's event loop
+        }
+      });
+    }
+  }
+}
+
+}  // namespace
+
+void InstallMenuBar(QMainWindow* window, const Ref<MenuBar>& bar) {
+  RequireUIThread();
+  if (!bar) {
+    window->setMenuBar(nullptr);
+    return;
+  }
+  auto* menuBar = new QMenuBar(window);
+  for (const Ref<MenuItem>& menu : bar->Children()) {
+    QMenu* shown = menuBar->addMenu(ToQString(menu->Text()));
+    shown->setObjectName(ToQString(menu->Name()));
+    Describe(shown->menuAction(), *menu);
+    AddEntries(shown, *menu);
+  }
+  window->setMenuBar(menuBar);  // the window deletes the bar it showed before
+}
+
+}  // namespace platform

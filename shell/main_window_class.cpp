@@ -1,0 +1,137 @@
+// The registration of the main window's class with the platform.
+#include "shell/main_window.h"
+
+using namespace platform;
+
+static_assert(sizeof(Window1) == sizeof(Window), "a Window1 is exactly as large as a Window");
+static_assert(kWindow1OwnOperationCount == 68);
+
+namespace {
+
+ClassRecord* window1Class = nullptr;  // the class's one global, where the getter finds it
+
+// The control registered in the window under the name, as its class.
+template <class C>
+Ref<C> ControlAccessor(Window1& window, const char* name) {
+  return RuntimeCheckCast<C>(WindowOperations::_ControlByName(window, name), C::GetClass());
+}
+
+// The entry of that name below the window's menu bar, as its class.
+template <class C>
+Ref<C> MenuItemAccessor(Window1& window, const char* name) {
+  const Ref<MenuBar> bar = window.MenuBar();
+  if (!bar) RaiseNilObjectException();
+  return RuntimeCheckCast<C>(MenuItemOperations::_Lookup(*bar, name), C::GetClass());
+}
+
+struct OwnMember {
+  const char* name;
+  const char* signature;
+  Code code;
+  Invoker invoker;
+  bool hidden;
+};
+
+template <class Routine>
+OwnMember Member(const char* name, const char* signature, Routine routine, bool hidden = false) {
+  return {name, signature, CodeOf(routine), InvokerFor<Routine>(), hidden};
+}
+
+}  // namespace
+
+// Reaches the window's private walk for its member entry.
+struct Window1Members {
+  static void ScanDossier(Window1& window, const Ref<FolderItem>& folder, const Ref<TextOutputStream>& output,
+                          const Ref<FolderItem>& copyFolder) {
+    window.ScanDossier(folder, output, copyFolder);
+  }
+};
+
+namespace {
+
+// The event implementations that the class installs.
+void LayoutEvent(Window& window) { dynamic_cast<Window1&>(window).Layout(); }
+void CreateControlsEvent(Window& window) { dynamic_cast<Window1&>(window).CreateControls(); }
+void OpenEvent(Window& window) { dynamic_cast<Window1&>(window).Event_Open(); }
+
+}  // namespace
+
+void RegisterWindow1() {
+  if (window1Class) return;
+  ClassRecord* parent = Window::GetClass();
+
+  // The class's own members in member order: its 68 virtual operations, then its walk.
+  std::vector<OwnMember> own = {
+#define WINDOW1_HOOK(name) \
+  Member(RecordTextOf<#name>(), RecordTextOf<"%%">(), +[](Window1& w) { w.name(); }),
+#define WINDOW1_HIDDEN(name) \
+  Member(RecordTextOf<#name>(), RecordTextOf<"%%">(), +[](Window1& w) { w.name(); }, true),
+#define WINDOW1_CONTROL(name, Class)                                  \
+  Member(RecordTextOf<#name>(), RecordTextOf<"%o<" #Class ">%">(), \
+         +[](Window1& w) { return ControlAccessor<Class>(w, #name); }),
+#define WINDOW1_HANDLER(name, Class)                                   \
+  Member(RecordTextOf<#name>(), RecordTextOf<"%%o<" #Class ">">(), \
+         +[](Window1& w, const Ref<Class>& control) { w.name(control); }),
+#define WINDOW1_MENU(name, Class)                                     \
+  Member(RecordTextOf<#name>(), RecordTextOf<"%o<" #Class ">%">(), \
+         +[](Window1& w) { return MenuItemAccessor<Class>(w, #name); }),
+      WINDOW1_OPERATIONS(WINDOW1_HOOK, WINDOW1_HIDDEN, WINDOW1_CONTROL, WINDOW1_HANDLER, WINDOW1_MENU)
+#undef WINDOW1_HOOK
+#undef WINDOW1_HIDDEN
+#undef WINDOW1_CONTROL
+#undef WINDOW1_HANDLER
+#undef WINDOW1_MENU
+      Member(RecordTextOf<"ScanDossier">(), RecordTextOf<"%%o<FolderItem>o<TextOutputStream>o<FolderItem>">(),
+             &Window1Members::ScanDossier),
+  };
+  const std::size_t operationCount = own.size() - 1;  // ScanDossier has no place in the table
+
+  const std::size_t parentMembers = parent->members.entries.size();
+  window1Class = RuntimeNewClass(parent, parentMembers + own.size(), 0, parent->events.size(), 0,
+                                 parent->properties.entries.size(), 1);
+  ClassRecord* record = window1Class;
+  record->name = RecordTextOf<"Window1.Window1">();
+  record->instanceSize = parent->instanceSize;
+  record->interfaceFlag = 0;
+  record->reserved = 0;
+  record->make = &MakeObject<Window1>;
+
+  record->vtableCount = parent->vtableCount + operationCount;
+  record->vtable = RuntimeNewVtable(record->vtableCount);
+  for (std::size_t i = 0; i < parent->vtableCount; ++i) record->vtable[i] = parent->vtable[i];
+  for (std::size_t i = 0; i < operationCount; ++i) record->vtable[parent->vtableCount + i] = own[i].code;
+
+  for (std::size_t i = 0; i < own.size(); ++i) {
+    const bool isPublic = i < operationCount;
+    const std::size_t place = parentMembers + i;
+    MemberEntry& entry = record->members.entries[place];
+    entry.name = own[i].name;
+    if (isPublic) entry.flags = 1;
+    entry.signature = own[i].signature;
+    entry.code = own[i].code;
+    entry.invoker = own[i].invoker;
+    Attribute* attributes = RuntimeAllocateAttributeTable(record->members, place, own[i].hidden ? 2 : 1);
+    attributes[0] = {RecordTextOf<"__Scope">(), isPublic ? RecordTextOf<"Public">() : RecordTextOf<"Private">(), 1};
+    if (own[i].hidden) attributes[1] = {RecordTextOf<"Hidden">(), RecordTextOf<"">(), 0};
+  }
+
+  record->events[RuntimeEventNumber(record, "Layout") - 1].implementation = CodeOf(&LayoutEvent);
+  record->events[RuntimeEventNumber(record, "CreateControls") - 1].implementation = CodeOf(&CreateControlsEvent);
+  record->events[RuntimeEventNumber(record, "Open") - 1].implementation = CodeOf(&OpenEvent);
+
+  record->attributes[0] = {RecordTextOf<"__Scope">(), RecordTextOf<"Public">(), 1};
+}
+
+ClassRecord* Window1::GetClass() {
+  if (!window1Class) RegisterWindow1();
+  return window1Class;
+}
+
+Ref<Window1> ImplicitWindow1() {
+  Ref<Object> window = RuntimeGetImplicitWindow("Window1.Window1");
+  if (!window) {
+    window = RuntimeNewObject(Window1::GetClass());
+    WindowOperations::Constructor(*RuntimeCheckCast<Window>(window));
+  }
+  return RuntimeCheckCast<Window1>(window, Window1::GetClass());
+}

@@ -1,0 +1,135 @@
+#include "shell/menu_bar.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+using namespace platform;
+
+namespace {
+
+ClassRecord* gMenuBar1Class = nullptr;
+Ref<MenuBar1> gMenuBar1Instance;
+
+// The shortcut of an entry that never gets one: the two separators.
+constexpr std::nullopt_t kNotSet = std::nullopt;
+
+// Makes one entry: a new object of the class, built without arguments, then its Name,
+// AutoEnable, Text, Visible and, unless not set, KeyboardShortcut, in that order.
+Ref<MenuItem> MakeEntry(ClassRecord* entryClass, const String& name, const String& text,
+                        const std::optional<String>& shortcut) {
+  Ref<MenuItem> entry = RuntimeCheckCast<MenuItem>(RuntimeNewObject(entryClass), MenuItem::GetClass());
+  MenuItemOperations::Constructor(*entry);
+  entry->SetName(name);
+  entry->SetAutoEnable(true);
+  entry->SetText(text);
+  entry->SetVisible(true);
+  if (shortcut) entry->SetKeyboardShortcut(*shortcut);
+  return entry;
+}
+
+// Appends an item to the bar's menu of that name, looked up anew: nil raises
+// NilObjectException in place of the append.
+void AppendToMenu(MenuBar1& bar, const String& menuName, const Ref<MenuItem>& item) {
+  Ref<MenuItem> menu = MenuItemOperations::Child(bar, menuName);
+  MenuItemOperations::Append(*menu, item);
+}
+
+void Untitled0(MenuBar1& bar) {
+  MenuItemOperations::Append(bar, MakeEntry(MenuItem::GetClass(), "FileMenu", "&Fichier", ""));
+  AppendToMenu(bar, "FileMenu", MakeEntry(QuitMenuItem::GetClass(), "FileQuit", "Quitter", "Cmd+Q"));
+}
+
+void Untitled1(MenuBar1& bar) {
+  ClassRecord* item = MenuItem::GetClass();
+  MenuItemOperations::Append(bar, MakeEntry(item, "EditMenu", "Edition", ""));
+  AppendToMenu(bar, "EditMenu", MakeEntry(item, "EditUndo", "Annuler", "Cmd+Z"));
+  AppendToMenu(bar, "EditMenu", MakeEntry(item, "UntitledMenu1", "-", kNotSet));
+  AppendToMenu(bar, "EditMenu", MakeEntry(item, "EditCut", "Couper", "Cmd+X"));
+  AppendToMenu(bar, "EditMenu", MakeEntry(item, "EditCopy", "&Copier", "Cmd+C"));
+  AppendToMenu(bar, "EditMenu", MakeEntry(item, "EditPaste", "Coller", "Cmd+V"));
+  AppendToMenu(bar, "EditMenu", MakeEntry(item, "EditClear", "Effacer", ""));
+  AppendToMenu(bar, "EditMenu", MakeEntry(item, "UntitledMenu0", "-", kNotSet));
+  AppendToMenu(bar, "EditMenu", MakeEntry(item, "EditSelectAll", "Tout Sélectionner", "Cmd+A"));
+}
+
+// In the place of MenuItem's Constructor without arguments, whose type it keeps.
+void Constructor(MenuItem& self) {
+  MenuBar1& bar = dynamic_cast<MenuBar1&>(self);
+  MenuBar1Operations::Untitled0(bar);
+  MenuBar1Operations::Untitled1(bar);
+}
+
+}  // namespace
+
+ClassRecord* MenuBar1::GetClass() { return MenuBar1Class(); }
+
+void RegisterMenuBar1Class() {
+  if (gMenuBar1Class) return;
+  ClassRecord* parent = MenuBar::GetClass();
+  constexpr std::size_t kOwnMembers = 3;
+  gMenuBar1Class = RuntimeNewClass(parent, parent->members.entries.size() + kOwnMembers,
+                                   0,  // implements no interface
+                                   parent->events.size(), 0, parent->properties.entries.size(), 1);
+  ClassRecord* record = gMenuBar1Class;
+  record->name = RecordTextOf<"MenuBar1.MenuBar1">();
+  record->instanceSize = parent->instanceSize;
+  record->interfaceFlag = 0;
+  record->reserved = 0;
+  record->make = &MakeObject<MenuBar1>;  // the C++ type of the objects made from the record
+
+  // The table: MenuBar's operations with the own Constructor in its place, then the two new.
+  const std::size_t inherited = parent->vtableCount;
+  record->vtableCount = inherited + 2;
+  record->vtable = RuntimeNewVtable(record->vtableCount);
+  std::copy(parent->vtable, parent->vtable + inherited, record->vtable);
+  record->vtable[MenuItemOperations::Constructor.Slot()] = CodeOf(&Constructor);
+  record->vtable[inherited] = CodeOf(&Untitled0);
+  record->vtable[inherited + 1] = CodeOf(&Untitled1);
+
+  // The member entries, in member order, after MenuBar's.
+  struct Member {
+    const char* name;
+    Code code;
+    Invoker invoker;
+  };
+  const Member members[kOwnMembers] = {
+      {RecordTextOf<"Untitled0">(), CodeOf(&Untitled0), InvokerFor<decltype(&Untitled0)>()},
+      {RecordTextOf<"Untitled1">(), CodeOf(&Untitled1), InvokerFor<decltype(&Untitled1)>()},
+      {RecordTextOf<"Constructor">(), CodeOf(&Constructor), InvokerFor<decltype(&Constructor)>()},
+  };
+  const std::size_t first = parent->members.entries.size();
+  for (std::size_t i = 0; i < kOwnMembers; ++i) {
+    MemberEntry& entry = record->members.entries[first + i];
+    entry.name = members[i].name;
+    entry.flags = 1;  // public
+    entry.signature = RecordTextOf<"%%">();
+    entry.code = members[i].code;
+    entry.invoker = members[i].invoker;
+    Attribute* attributes = RuntimeAllocateAttributeTable(record->members, first + i, 1);
+    attributes[0] = {RecordTextOf<"__Scope">(), RecordTextOf<"Public">(), 1};
+  }
+
+  record->attributes[0] = {RecordTextOf<"__Scope">(), RecordTextOf<"Public">(), 1};
+}
+
+ClassRecord* MenuBar1Class() {
+  if (!gMenuBar1Class) RegisterMenuBar1Class();
+  return gMenuBar1Class;
+}
+
+void MenuBar1StartupHook() {}
+
+Ref<MenuBar1> MenuBar1Instance() {
+  if (!gMenuBar1Instance) {
+    Ref<MenuBar1> made = RuntimeCheckCast<MenuBar1>(RuntimeNewObject(MenuBar1Class()), MenuBar1Class());
+    MenuItemOperations::Constructor(*made);
+    gMenuBar1Instance = made;  // only a bar whose constructor returned
+  }
+  return gMenuBar1Instance;
+}
+
+void ReleaseMenuBar1() {
+  Ref<MenuBar1> taken = std::exchange(gMenuBar1Instance, nullptr);
+  // The reference that it held goes here; the application and the windows keep theirs.
+}

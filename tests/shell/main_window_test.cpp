@@ -1,0 +1,290 @@
+// The main window's class as registered, the window as its construction builds it, its
+// accessors and its implicit instance.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QWidget>
+
+#include <string>
+#include <vector>
+
+#include "shell/main_window.h"
+#include "shell/menu_bar.h"
+#include "tests/support/scripted_interaction.h"
+
+using namespace platform;
+
+namespace {
+
+const MemberEntry& OwnMember(const ClassRecord* record, std::size_t i) {
+  return record->members.entries[Window::GetClass()->members.entries.size() + i];
+}
+const std::vector<Attribute>& OwnAttributes(const ClassRecord* record, std::size_t i) {
+  return record->members.attributes[Window::GetClass()->members.entries.size() + i];
+}
+
+// ---- The class as registered --------------------------------------------------------------
+
+TEST(Window1Class, NameCountsAndTable) {
+  const ClassRecord* window = Window::GetClass();
+  const ClassRecord* record = Window1::GetClass();
+  EXPECT_STREQ(record->name, "Window1.Window1");
+  EXPECT_EQ(RecordTextLength(record->name), 15u);
+  EXPECT_EQ(record->parent, window);
+  EXPECT_EQ(record->instanceSize, window->instanceSize);
+  EXPECT_EQ(window->vtableCount, 35u);
+  EXPECT_EQ(record->vtableCount, 103u);
+  EXPECT_EQ(record->members.entries.size(), window->members.entries.size() + 69);
+  EXPECT_EQ(record->events.size(), window->events.size());
+  EXPECT_EQ(window->events.size(), 33u);
+  EXPECT_EQ(record->properties.entries.size(), window->properties.entries.size());
+  // Window's places run Window's own code; the place right after __New is Layout.
+  for (std::size_t i = 0; i < window->vtableCount; ++i) EXPECT_EQ(record->vtable[i], window->vtable[i]) << i;
+  EXPECT_EQ(record->vtable[At(WindowSlot::__New) + 1], OwnMember(record, 0).code);
+  EXPECT_STREQ(OwnMember(record, 0).name, "Layout");
+  ASSERT_EQ(record->attributes.size(), 1u);
+  EXPECT_STREQ(record->attributes[0].name, "__Scope");
+  EXPECT_STREQ(record->attributes[0].value, "Public");
+}
+
+TEST(Window1Class, MembersInOrderWithTheirSignaturesAndAttributes) {
+  const ClassRecord* record = Window1::GetClass();
+  struct Expected {
+    std::size_t index;
+    const char* name;
+    const char* signature;
+  };
+  for (const Expected& e : {Expected{1, "CreateControls", "%%"}, Expected{2, "_CreateControls0", "%%"},
+                            Expected{4, "GroupBox1", "%o<GroupBox>%"}, Expected{5, "AfficheInfo", "%o<CheckBox>%"},
+                            Expected{15, "ProgressBar1", "%o<ProgressBar>%"}, Expected{36, "Rectangle1", "%o<Rectangle>%"},
+                            Expected{43, "Line9", "%o<Line>%"}, Expected{46, "BtnDemarrer", "%o<PushButton>%"},
+                            Expected{47, "BtnAide_Action", "%%o<PushButton>"}, Expected{49, "NbBases_Open", "%%o<Label>"},
+                            Expected{55, "BtnDemarrer_Action", "%%o<PushButton>"},
+                            Expected{56, "EditMenu", "%o<MenuItem>%"}, Expected{66, "FileQuit", "%o<QuitMenuItem>%"},
+                            Expected{67, "Event_Open", "%%"},
+                            Expected{68, "ScanDossier", "%%o<FolderItem>o<TextOutputStream>o<FolderItem>"}}) {
+    const MemberEntry& entry = OwnMember(record, e.index);
+    EXPECT_STREQ(entry.name, e.name);
+    EXPECT_EQ(RecordTextLength(entry.name), std::string(e.name).size());
+    EXPECT_STREQ(entry.signature, e.signature) << e.name;
+    EXPECT_NE(entry.invoker, nullptr) << e.name;
+  }
+  for (std::size_t i = 0; i < 69; ++i) {
+    const MemberEntry& entry = OwnMember(record, i);
+    const auto& attributes = OwnAttributes(record, i);
+    const std::string name = entry.name;
+    ASSERT_FALSE(attributes.empty()) << name;
+    EXPECT_STREQ(attributes[0].name, "__Scope") << name;
+    EXPECT_EQ(attributes[0].hasValue, 1) << name;
+    if (name == "ScanDossier") {
+      EXPECT_STREQ(attributes[0].value, "Private");
+      EXPECT_EQ(entry.flags, 0u);
+      EXPECT_EQ(attributes.size(), 1u);
+      continue;
+    }
+    EXPECT_STREQ(attributes[0].value, "Public") << name;
+    EXPECT_EQ(entry.flags, 1u) << name;
+    EXPECT_EQ(record->vtable[35 + i], entry.code) << name;  // each public member has its place
+    if (name == "_CreateControls0" || name == "_CreateControls1") {
+      ASSERT_EQ(attributes.size(), 2u) << name;
+      EXPECT_STREQ(attributes[1].name, "Hidden");
+      EXPECT_STREQ(attributes[1].value, "");
+      EXPECT_EQ(attributes[1].hasValue, 0);
+    } else {
+      EXPECT_EQ(attributes.size(), 1u) << name;
+    }
+  }
+  // The walk's code is in its entry, not in the table.
+  for (std::size_t i = 0; i < record->vtableCount; ++i) EXPECT_NE(record->vtable[i], OwnMember(record, 68).code);
+}
+
+TEST(Window1Class, ASecondRegistrationChangesNothing) {
+  const ClassRecord* record = Window1::GetClass();
+  Code* table = record->vtable;
+  const MemberEntry layout = OwnMember(record, 0);
+  RegisterWindow1();
+  EXPECT_EQ(Window1::GetClass(), record);
+  EXPECT_EQ(record->vtable, table);
+  EXPECT_EQ(OwnMember(record, 0).code, layout.code);
+  EXPECT_NE(RuntimeEventImplementation(record, "Layout"), nullptr);
+  EXPECT_NE(RuntimeEventImplementation(record, "CreateControls"), nullptr);
+  EXPECT_NE(RuntimeEventImplementation(record, "Open"), nullptr);
+  EXPECT_NE(RuntimeEventImplementation(record, "Layout"), RuntimeEventImplementation(Window::GetClass(), "Layout"));
+}
+
+// ---- The built window ---------------------------------------------------------------------
+
+class BuiltWindow : public testing::Test {
+ protected:
+  void SetUp() override { window = ImplicitWindow1(); }
+  void TearDown() override {
+    if (RuntimeGetImplicitWindow("Window1.Window1")) window->Close();
+  }
+  Ref<Window1> window;
+};
+
+TEST_F(BuiltWindow, OpensAt246WithItsTitleAndEmptyValueLabels) {
+  EXPECT_EQ(window->Title(), "Quorvane v2");
+  EXPECT_EQ(window->Width(), 596);
+  EXPECT_EQ(window->Height(), 246);
+  EXPECT_FALSE(window->Resizeable());
+  for (const Ref<Label>& label : {window->NomDossier(), window->NbBases(), window->NomBase(), window->Nbtables(),
+                                  window->NomTable(), window->NbRecords()})
+    EXPECT_EQ(label->Text(), "");
+  for (const Ref<CheckBox>& box : {window->TablesVides(), window->NomsRubriques(), window->CheckBox1(),
+                                   window->CheckBox2(), window->AfficheInfo(), window->Recursif(), window->CopieBase()})
+    EXPECT_FALSE(box->Value());
+  EXPECT_FALSE(window->CheckBox1()->Enabled());
+  EXPECT_FALSE(window->CheckBox2()->Enabled());
+  EXPECT_TRUE(window->AfficheInfo()->Enabled());
+  EXPECT_EQ(window->Label1()->Text(), "Traitement en cours, veuillez patienter. Appuyez sur Esc pour stopper");
+}
+
+// Every control against the layout table: class, container, geometry in window coordinates,
+// tab index, caption or text.
+TEST_F(BuiltWindow, EveryControlStandsWhereTheLayoutPutsIt) {
+  struct Row {
+    const char* name;
+    const ClassRecord* type;
+    const char* container;
+    int left, top, width, height, tab;
+    const char* text;
+  };
+  const ClassRecord* G = GroupBox::GetClass();
+  const ClassRecord* C = CheckBox::GetClass();
+  const ClassRecord* P = PushButton::GetClass();
+  const ClassRecord* L = Label::GetClass();
+  const ClassRecord* B = ProgressBar::GetClass();
+  const ClassRecord* N = Line::GetClass();
+  const ClassRecord* R = Rectangle::GetClass();
+  const Row rows[] = {
+      {"GroupBox1", G, "", 20, 20, 556, 178, 1, "Paramètres"},
+      {"AfficheInfo", C, "GroupBox1", 29, 125, 281, 20, 4, "Afficher les infos pendant la conversion"},
+      {"TablesVides", C, "GroupBox1", 29, 41, 166, 20, 0, "Inclure les tables vides"},
+      {"CheckBox2", C, "GroupBox1", 29, 104, 240, 20, 3, "Traiter les colonnes de type Date"},
+      {"CheckBox1", C, "GroupBox1", 29, 83, 180, 20, 2, "Un fichier texte par base"},
+      {"NomsRubriques", C, "GroupBox1", 29, 62, 281, 20, 1, "Ne pas inclure les noms des rubriques"},
+      {"Recursif", C, "GroupBox1", 29, 146, 416, 20, 5, "Recherche récursive dans tous les sous-dossiers"},
+      {"CopieBase", C, "GroupBox1", 29, 167, 504, 20, 6,
+       "Copier chaque base dans le même dossier que le fichier résultat"},
+      {"BtnAide", P, "", 260, 210, 80, 20, 3, "Aide ?"},
+      {"BtnQuitter", P, "", 20, 210, 80, 20, 2, "Quitter"},
+      {"Label1", L, "", 75, 242, 450, 20, 4, "Traitement en cours, veuillez patienter. Appuyez sur Esc pour stopper"},
+      {"ProgressBar1", B, "", 192, 274, 217, 20, -1, nullptr},
+      {"NbBases1", L, "", 35, 358, 148, 20, 6, "Db restant à traiter"},
+      {"NbRecords1", L, "", 35, 486, 174, 20, 8, "Nb total d'enregistrements"},
+      {"Nbtables1", L, "", 35, 422, 167, 20, 10, "Tables restant à traiter"},
+      {"NomBase1", L, "", 35, 390, 114, 20, 12, "Db en cours"},
+      {"NomTable1", L, "", 35, 454, 114, 20, 14, "Table en cours"},
+      {"Rectangle1", R, "", 27, 325, 188, 187, 15, nullptr},
+      {"NomDossier2", L, "Rectangle1", 35, 326, 148, 20, 0, "Nom du dossier"},
+      {"NbBases2", L, "Rectangle1", 35, 358, 148, 20, 1, "Db restant à traiter"},
+      {"NomBase2", L, "Rectangle1", 35, 390, 114, 20, 2, "Db en cours"},
+      {"Nbtables2", L, "Rectangle1", 35, 422, 167, 20, 3, "Tables restant à traiter"},
+      {"NomTable2", L, "Rectangle1", 35, 454, 114, 20, 4, "Table en cours"},
+      {"NbRecords2", L, "Rectangle1", 35, 486, 174, 20, 5, "Nb total d'enregistrements"},
+      {"NomDossier", L, "", 222, 326, 208, 20, 16, ""},
+      {"NbBases", L, "", 222, 358, 208, 20, 5, ""},
+      {"NomDossier1", L, "", 35, 326, 148, 20, 17, "Nom du dossier"},
+      {"BtnDemarrer", P, "", 452, 210, 124, 20, 0, "Démarrer"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const Ref<Control> control = window->_ControlByName(row.name);
+    ASSERT_TRUE(control);
+    EXPECT_EQ(control->Record(), row.type);
+    const Ref<RectControl> rect = RuntimeCheckCast<RectControl>(control);
+    EXPECT_EQ(rect->InitialParent(), row.container);
+    EXPECT_EQ(rect->Left(), row.left);
+    EXPECT_EQ(rect->Top(), row.top);
+    EXPECT_EQ(rect->Width(), row.width);
+    EXPECT_EQ(rect->Height(), row.height);
+    if (row.tab >= 0) EXPECT_EQ(rect->TabIndex(), row.tab);
+    EXPECT_TRUE(rect->Visible());
+    if (!row.text) continue;
+    if (row.type == L) EXPECT_EQ(RuntimeCheckCast<Label>(control)->Text(), row.text);
+    if (row.type == C) EXPECT_EQ(RuntimeCheckCast<CheckBox>(control)->Caption(), row.text);
+    if (row.type == P) EXPECT_EQ(RuntimeCheckCast<PushButton>(control)->Caption(), row.text);
+    if (row.type == G) EXPECT_EQ(RuntimeCheckCast<GroupBox>(control)->Caption(), row.text);
+  }
+  EXPECT_EQ(window->Controls().size(), 43u);
+  EXPECT_TRUE(window->BtnDemarrer()->Default());
+  EXPECT_TRUE(window->BtnQuitter()->Cancel());
+  EXPECT_EQ(window->Line1()->X1(), 214);
+  EXPECT_EQ(window->Line1()->Y1(), 351);
+  EXPECT_EQ(window->Line1()->X2(), 574);
+  EXPECT_EQ(window->Line1()->Y2(), 351);
+  EXPECT_EQ(window->Line9()->LineColor(), kWhite);
+  EXPECT_EQ(window->Line8()->LineColor(), kBlack);
+  EXPECT_EQ(window->Rectangle1()->FillColor(), kBlack);
+  EXPECT_EQ(window->NomDossier1()->TextColor(), kWhite);
+  EXPECT_TRUE(window->NomDossier1()->Transparent());
+  EXPECT_EQ(window->NbRecords()->TextColor(), kBlack);
+  EXPECT_FALSE(window->NbRecords()->Transparent());
+}
+
+TEST_F(BuiltWindow, AnAccessorGivesTheControlRegisteredUnderItsName) {
+  EXPECT_EQ(window->AfficheInfo(), window->AfficheInfo());
+  EXPECT_EQ(window->AfficheInfo(), window->_ControlByName("AfficheInfo"));
+  EXPECT_EQ(window->ProgressBar1(), window->_ControlByName("ProgressBar1"));
+  EXPECT_EQ(window->Line11(), window->_ControlByName("Line11"));
+  EXPECT_EQ(ImplicitWindow1(), window);  // the live window, not a second one
+}
+
+TEST_F(BuiltWindow, TheMenuBarIsTheOneInstanceWithItsEntries) {
+  EXPECT_EQ(window->MenuBar(), MenuBar1Instance());
+  EXPECT_EQ(window->FileMenu()->Text(), "&Fichier");
+  EXPECT_EQ(window->FileQuit()->Text(), "Quitter");
+  EXPECT_EQ(window->FileQuit()->Record(), QuitMenuItem::GetClass());
+  EXPECT_EQ(window->EditMenu()->Text(), "Edition");
+  EXPECT_EQ(window->EditSelectAll()->Text(), "Tout Sélectionner");
+  EXPECT_EQ(window->UntitledMenu0()->Text(), "-");
+  EXPECT_EQ(window->UntitledMenu1()->Text(), "-");
+  EXPECT_EQ(window->EditCopy()->Text(), "&Copier");
+}
+
+TEST(Window1Accessors, AMenuAccessorOnAWindowWithoutMenuBarRaises) {
+  const Ref<Window1> unbuilt = RuntimeCheckCast<Window1>(RuntimeNewObject(Window1::GetClass()));
+  EXPECT_THROW(unbuilt->FileQuit(), NilObjectException);
+}
+
+TEST(Window1Accessors, AClosedWindowMakesWayForANewOne) {
+  const Ref<Window1> first = ImplicitWindow1();
+  first->Close();
+  const Ref<Window1> second = ImplicitWindow1();
+  EXPECT_NE(first, second);
+  EXPECT_EQ(second->Height(), 246);
+  EXPECT_EQ(second->Controls().size(), 43u);
+  second->Close();
+}
+
+// The handler bound to each button is the member found in the window's table when the button
+// is made: a spy put in that place runs when the button is clicked, with that button.
+TEST(Window1Bindings, EachButtonRunsTheHandlerFoundInTheTable) {
+  struct Case {
+    const char* button;
+    std::size_t slot;
+  };
+  static Window1* seenWindow;
+  static Object* seenButton;
+  using Handler = void (*)(Window1&, const Ref<PushButton>&);
+  const Handler spy = [](Window1& w, const Ref<PushButton>& b) { seenWindow = &w, seenButton = b.get(); };
+  for (const Case& c : {Case{"BtnAide", Window1::Operations::BtnAide_Action.Slot()},
+                        Case{"BtnQuitter", Window1::Operations::BtnQuitter_Action.Slot()},
+                        Case{"BtnDemarrer", Window1::Operations::BtnDemarrer_Action.Slot()}}) {
+    SCOPED_TRACE(c.button);
+    ClassRecord* record = Window1::GetClass();
+    const Code kept = record->vtable[c.slot];
+    record->vtable[c.slot] = CodeOf(spy);
+    const Ref<Window1> window = ImplicitWindow1();
+    record->vtable[c.slot] = kept;
+    seenWindow = nullptr, seenButton = nullptr;
+    const Ref<PushButton> button = RuntimeCheckCast<PushButton>(window->_ControlByName(c.button));
+    button->Push();
+    EXPECT_EQ(seenWindow, window.get());
+    EXPECT_EQ(seenButton, button.get());
+    window->Close();
+  }
+}
+
+}  // namespace

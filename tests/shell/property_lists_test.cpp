@@ -1,0 +1,338 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <initializer_list>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "shell/main_window_lists.h"
+
+namespace {
+
+// ---- A reader of lists, written apart from the code that compiles them ---------------------
+
+// The declared type of a property: Boolean, Integer, Colour or Text (S).
+enum Type { B, I, C, S };
+
+// One entry of a class's list, in list order, with the value that every list of the class
+// holds, or none where the value changes from control to control. Values are written the way
+// Decode renders them: Booleans 0 or 1, integers in decimal, colours as six hex digits.
+struct Field {
+  std::string_view name;
+  Type type;
+  const char* fixed = nullptr;
+};
+using Schema = std::vector<Field>;
+
+const char* kIndex = "-2147483648";
+
+const Schema kGroupBox = {
+    {"Name", S}, {"Index", I, kIndex}, {"Left", I}, {"Top", I}, {"Width", I}, {"Height", I},
+    {"LockLeft", B, "1"}, {"LockTop", B, "1"}, {"LockRight", B, "0"}, {"LockBottom", B, "0"},
+    {"TabPanelIndex", I, "0"}, {"TabIndex", I}, {"TabStop", B, "1"}, {"Caption", S}, {"Enabled", B, "1"},
+    {"Visible", B, "1"}, {"HelpTag", S, ""}, {"AutoDeactivate", B, "1"}, {"TextFont", S, "System"},
+    {"Bold", B, "0"}, {"Italic", B, "0"}, {"Underline", B, "0"}, {"InitialParent", S}};
+const Schema kCheckBox = {
+    {"Name", S}, {"Index", I, kIndex}, {"Left", I}, {"Top", I}, {"Width", I}, {"Height", I},
+    {"LockLeft", B, "1"}, {"LockTop", B, "1"}, {"LockRight", B, "0"}, {"LockBottom", B, "0"},
+    {"TabPanelIndex", I, "0"}, {"TabIndex", I}, {"TabStop", B, "1"}, {"Caption", S}, {"Enabled", B},
+    {"Visible", B, "1"}, {"HelpTag", S, ""}, {"AutoDeactivate", B, "1"}, {"TextFont", S, "System"},
+    {"Bold", B, "0"}, {"Italic", B, "0"}, {"Underline", B, "0"}, {"State", I, "0"}, {"Value", B, "0"},
+    {"DataSource", S, ""}, {"DataField", S, ""}, {"InitialParent", S}};
+const Schema kPushButton = {
+    {"Name", S}, {"Index", I, kIndex}, {"Left", I}, {"Top", I}, {"Width", I}, {"Height", I},
+    {"LockLeft", B, "1"}, {"LockTop", B, "1"}, {"LockRight", B, "0"}, {"LockBottom", B, "0"},
+    {"TabPanelIndex", I, "0"}, {"TabIndex", I}, {"TabStop", B, "1"}, {"Caption", S}, {"Default", B},
+    {"Cancel", B}, {"Enabled", B, "1"}, {"Visible", B, "1"}, {"HelpTag", S, ""}, {"AutoDeactivate", B, "1"},
+    {"ButtonStyle", I, "0"}, {"TextFont", S, "System"}, {"Bold", B, "0"}, {"Italic", B, "0"},
+    {"Underline", B, "0"}, {"InitialParent", S}};
+const Schema kLabel = {
+    {"Name", S}, {"Index", I, kIndex}, {"Left", I}, {"Top", I}, {"Width", I}, {"Height", I},
+    {"LockLeft", B, "1"}, {"LockTop", B, "1"}, {"LockRight", B, "0"}, {"LockBottom", B, "0"},
+    {"TabPanelIndex", I, "0"}, {"TabIndex", I}, {"Text", S}, {"TextAlign", I, "0"}, {"TextColor", C},
+    {"Multiline", B, "0"}, {"Enabled", B, "1"}, {"Visible", B, "1"}, {"Selectable", B, "0"},
+    {"Transparent", B}, {"HelpTag", S, ""}, {"AutoDeactivate", B, "1"}, {"TextFont", S, "System"},
+    {"Bold", B, "0"}, {"Italic", B, "0"}, {"Underline", B, "0"}, {"DataSource", S, ""}, {"DataField", S, ""},
+    {"InitialParent", S}};
+const Schema kProgressBar = {
+    {"Name", S}, {"Index", I, kIndex}, {"Left", I}, {"Top", I}, {"Width", I}, {"Height", I},
+    {"LockLeft", B, "1"}, {"LockTop", B, "1"}, {"LockRight", B, "0"}, {"LockBottom", B, "0"},
+    {"TabPanelIndex", I, "0"}, {"Visible", B, "1"}, {"HelpTag", S, ""}, {"AutoDeactivate", B, "1"},
+    {"Enabled", B, "1"}, {"Value", I, "0"}, {"Maximum", I, "0"}, {"InitialParent", S}};
+const Schema kLine = {
+    {"Name", S}, {"Index", I, kIndex}, {"Top", I}, {"Left", I}, {"Width", I, "100"}, {"Height", I, "50"},
+    {"X1", I}, {"X2", I}, {"Y1", I}, {"Y2", I}, {"TabPanelIndex", I, "0"}, {"Visible", B, "1"},
+    {"BorderWidth", I, "1"}, {"LineColor", C}, {"InitialParent", S}};
+const Schema kRectangle = {
+    {"Name", S}, {"Index", I, kIndex}, {"Left", I}, {"Top", I}, {"Width", I}, {"Height", I},
+    {"LockLeft", B, "1"}, {"LockTop", B, "1"}, {"LockRight", B, "0"}, {"LockBottom", B, "0"},
+    {"TabIndex", I}, {"TabPanelIndex", I, "0"}, {"Visible", B, "1"}, {"HelpTag", S, ""},
+    {"AutoDeactivate", B, "1"}, {"Enabled", B, "1"}, {"FillColor", C, "000000"}, {"BorderWidth", I, "1"},
+    {"TopLeftColor", C, "000000"}, {"BottomRightColor", C, "000000"}, {"InitialParent", S}};
+const Schema kWindowSchema = {
+    {"Placement", I, "3"}, {"Width", I, "596"}, {"Height", I, "532"}, {"MinWidth", I, "64"},
+    {"MinHeight", I, "64"}, {"MaxWidth", I, "32000"}, {"MaxHeight", I, "32000"}, {"Frame", I, "0"},
+    {"Composite", B, "0"}, {"HasBackColor", B, "0"}, {"BackColor", C, "FFFFFF"}, {"Title", S, "Quorvane v2"},
+    {"Visible", B, "1"}, {"FullScreen", B, "0"}, {"MenuBarVisible", B, "1"}, {"CloseButton", B, "1"},
+    {"Resizeable", B, "0"}, {"LiveResize", B, "1"}, {"MaximizeButton", B, "0"}, {"MinimizeButton", B, "0"},
+    {"FullScreenButton", B, "0"}, {"MacProcID", I, "0"}};
+
+const Schema& SchemaOf(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::GroupBox: return kGroupBox;
+    case ControlKind::CheckBox: return kCheckBox;
+    case ControlKind::PushButton: return kPushButton;
+    case ControlKind::Label: return kLabel;
+    case ControlKind::ProgressBar: return kProgressBar;
+    case ControlKind::Line: return kLine;
+    case ControlKind::Rectangle: break;
+  }
+  return kRectangle;
+}
+
+struct Decoded {
+  std::vector<std::string> names;            // in list order
+  std::map<std::string, std::string> values;  // rendered as in Field::fixed
+  std::string error;                          // empty when the list read cleanly to its last byte
+};
+
+// Reads a list back, entry by entry: each name is looked up in the class's schema for the type
+// that fixes its value's length.
+Decoded Decode(std::string_view list, const Schema& schema) {
+  Decoded out;
+  std::size_t at = 0;
+  auto byte = [&](std::size_t i) { return static_cast<unsigned char>(list[at + i]); };
+  auto fail = [&](std::string what) {
+    out.error = std::move(what) + " at byte " + std::to_string(at);
+    return out;
+  };
+  while (at < list.size()) {
+    const std::size_t blank = list.find(' ', at);
+    if (blank == std::string_view::npos) return fail("no blank after a name");
+    const std::string name(list.substr(at, blank - at));
+    at = blank + 1;
+    const Field* field = nullptr;
+    for (const Field& f : schema)
+      if (f.name == name) field = &f;
+    if (!field) return fail("a name the class does not hold: " + name);
+    const std::size_t need = field->type == B ? 1 : field->type == C ? 3 : 4;
+    if (list.size() - at < need) return fail("the value of " + name + " cut short");
+    std::string value;
+    if (field->type == B) {
+      value = std::to_string(byte(0));
+    } else if (field->type == C) {
+      char hex[7];
+      std::snprintf(hex, sizeof hex, "%02X%02X%02X", byte(0), byte(1), byte(2));
+      value = hex;
+    } else {
+      const std::uint32_t word = std::uint32_t{byte(0)} << 24 | std::uint32_t{byte(1)} << 16 |
+                                 std::uint32_t{byte(2)} << 8 | byte(3);
+      if (field->type == I) {
+        value = std::to_string(static_cast<std::int32_t>(word));
+      } else {
+        if (list.size() - at - 4 < word) return fail("the text of " + name + " cut short");
+        value = std::string(list.substr(at + 4, word));
+        at += word;
+      }
+    }
+    at += need;
+    out.names.push_back(name);
+    out.values[name] = value;
+  }
+  return out;
+}
+
+std::vector<std::string> NamesOf(const Schema& schema) {
+  std::vector<std::string> names;
+  for (const Field& f : schema) names.emplace_back(f.name);
+  return names;
+}
+
+// Decodes a list and checks its names and order against the schema, every fixed value, and
+// every other value against `expected`; a value that is neither fixed nor expected is a fault
+// of the table below.
+void CheckList(std::string_view list, const Schema& schema, std::map<std::string, std::string> expected) {
+  const Decoded decoded = Decode(list, schema);
+  ASSERT_EQ(decoded.error, "");
+  EXPECT_EQ(decoded.names, NamesOf(schema));
+  for (const Field& f : schema) {
+    const auto value = decoded.values.find(std::string(f.name));
+    if (value == decoded.values.end()) continue;  // reported by the order check
+    const auto wanted = expected.find(std::string(f.name));
+    if (f.fixed) {
+      EXPECT_EQ(value->second, f.fixed) << f.name;
+    }
+    if (wanted != expected.end()) {
+      EXPECT_EQ(value->second, wanted->second) << f.name;
+      expected.erase(wanted);
+    } else if (!f.fixed) {
+      ADD_FAILURE() << f.name << " is not checked";
+    }
+  }
+  for (const auto& [name, value] : expected) ADD_FAILURE() << "no entry " << name << " for the value " << value;
+}
+
+// ---- The table of controls, in creation order ------------------------------------------------
+
+constexpr std::string_view kOnWindow = "";
+constexpr int kNoTab = -1;
+constexpr std::string_view kBlackOpaque = "TextColor=000000 Transparent=0";
+constexpr std::string_view kWhiteTransparent = "TextColor=FFFFFF Transparent=1";
+constexpr std::string_view kEnabled = "Enabled=1";
+constexpr std::string_view kDisabled = "Enabled=0";
+constexpr std::string_view kPlain = "Default=0 Cancel=0";
+
+struct Row {
+  std::string_view name;
+  ControlKind kind;
+  std::string_view container;
+  int left, top, width, height, tab;
+  std::string_view text;   // the Caption or the Text, whichever the class has
+  std::string_view other;  // further values, "Name=value" separated by blanks
+};
+
+using K = ControlKind;
+const Row kRows[] = {
+    {"GroupBox1", K::GroupBox, kOnWindow, 20, 20, 556, 178, 1, "Paramètres", ""},
+    {"AfficheInfo", K::CheckBox, "GroupBox1", 29, 125, 281, 20, 4, "Afficher les infos pendant la conversion", kEnabled},
+    {"TablesVides", K::CheckBox, "GroupBox1", 29, 41, 166, 20, 0, "Inclure les tables vides", kEnabled},
+    {"CheckBox2", K::CheckBox, "GroupBox1", 29, 104, 240, 20, 3, "Traiter les colonnes de type Date", kDisabled},
+    {"CheckBox1", K::CheckBox, "GroupBox1", 29, 83, 180, 20, 2, "Un fichier texte par base", kDisabled},
+    {"NomsRubriques", K::CheckBox, "GroupBox1", 29, 62, 281, 20, 1, "Ne pas inclure les noms des rubriques", kEnabled},
+    {"Recursif", K::CheckBox, "GroupBox1", 29, 146, 416, 20, 5, "Recherche récursive dans tous les sous-dossiers", kEnabled},
+    {"CopieBase", K::CheckBox, "GroupBox1", 29, 167, 504, 20, 6, "Copier chaque base dans le même dossier que le fichier résultat", kEnabled},
+    {"BtnAide", K::PushButton, kOnWindow, 260, 210, 80, 20, 3, "Aide ?", kPlain},
+    {"BtnQuitter", K::PushButton, kOnWindow, 20, 210, 80, 20, 2, "Quitter", "Default=0 Cancel=1"},
+    {"Label1", K::Label, kOnWindow, 75, 242, 450, 20, 4, "Traitement en cours, veuillez patienter. Appuyez sur Esc pour stopper", kBlackOpaque},
+    {"ProgressBar1", K::ProgressBar, kOnWindow, 192, 274, 217, 20, kNoTab, "", ""},
+    {"Line1", K::Line, kOnWindow, 214, 351, 100, 50, kNoTab, "", "X1=214 Y1=351 X2=574 Y2=351 LineColor=000000"},
+    {"Line2", K::Line, kOnWindow, 24, 447, 100, 50, kNoTab, "", "X1=24 Y1=447 X2=212 Y2=447 LineColor=FFFFFF"},
+    {"Line3", K::Line, kOnWindow, 24, 479, 100, 50, kNoTab, "", "X1=24 Y1=479 X2=212 Y2=479 LineColor=FFFFFF"},
+    {"Line4", K::Line, kOnWindow, 214, 383, 100, 50, kNoTab, "", "X1=214 Y1=383 X2=574 Y2=383 LineColor=000000"},
+    {"Line5", K::Line, kOnWindow, 214, 415, 100, 50, kNoTab, "", "X1=214 Y1=415 X2=574 Y2=415 LineColor=000000"},
+    {"Line6", K::Line, kOnWindow, 214, 447, 100, 50, kNoTab, "", "X1=214 Y1=447 X2=574 Y2=447 LineColor=000000"},
+    {"Line7", K::Line, kOnWindow, 214, 479, 100, 50, kNoTab, "", "X1=214 Y1=479 X2=574 Y2=479 LineColor=000000"},
+    {"Line8", K::Line, kOnWindow, 214, 511, 100, 50, kNoTab, "", "X1=214 Y1=511 X2=574 Y2=511 LineColor=000000"},
+    {"Line10", K::Line, kOnWindow, 24, 383, 100, 50, kNoTab, "", "X1=24 Y1=383 X2=212 Y2=383 LineColor=FFFFFF"},
+    {"Line11", K::Line, kOnWindow, 24, 415, 100, 50, kNoTab, "", "X1=24 Y1=415 X2=212 Y2=415 LineColor=FFFFFF"},
+    {"NbBases", K::Label, kOnWindow, 222, 358, 208, 20, 5, "Nombre de bases/total", kBlackOpaque},
+    {"NbBases1", K::Label, kOnWindow, 35, 358, 148, 20, 6, "Db restant à traiter", kWhiteTransparent},
+    {"NbRecords", K::Label, kOnWindow, 222, 486, 208, 20, 7, "Nombre records/total", kBlackOpaque},
+    {"NbRecords1", K::Label, kOnWindow, 35, 486, 174, 20, 8, "Nb total d'enregistrements", kWhiteTransparent},
+    {"Nbtables", K::Label, kOnWindow, 222, 422, 208, 20, 9, "Nombre tables/total", kBlackOpaque},
+    {"Nbtables1", K::Label, kOnWindow, 35, 422, 167, 20, 10, "Tables restant à traiter", kWhiteTransparent},
+    {"NomBase", K::Label, kOnWindow, 222, 390, 208, 20, 11, "Nom base de données courante", kBlackOpaque},
+    {"NomBase1", K::Label, kOnWindow, 35, 390, 114, 20, 12, "Db en cours", kWhiteTransparent},
+    {"NomTable", K::Label, kOnWindow, 222, 454, 208, 20, 13, "Nom de table courate", kBlackOpaque},
+    {"NomTable1", K::Label, kOnWindow, 35, 454, 114, 20, 14, "Table en cours", kWhiteTransparent},
+    {"Rectangle1", K::Rectangle, kOnWindow, 27, 325, 188, 187, 15, "", ""},
+    {"NomDossier2", K::Label, "Rectangle1", 35, 326, 148, 20, 0, "Nom du dossier", kWhiteTransparent},
+    {"NbBases2", K::Label, "Rectangle1", 35, 358, 148, 20, 1, "Db restant à traiter", kWhiteTransparent},
+    {"NomBase2", K::Label, "Rectangle1", 35, 390, 114, 20, 2, "Db en cours", kWhiteTransparent},
+    {"Nbtables2", K::Label, "Rectangle1", 35, 422, 167, 20, 3, "Tables restant à traiter", kWhiteTransparent},
+    {"NomTable2", K::Label, "Rectangle1", 35, 454, 114, 20, 4, "Table en cours", kWhiteTransparent},
+    {"NbRecords2", K::Label, "Rectangle1", 35, 486, 174, 20, 5, "Nb total d'enregistrements", kWhiteTransparent},
+    {"Line9", K::Line, kOnWindow, 24, 351, 100, 50, kNoTab, "", "X1=24 Y1=351 X2=212 Y2=351 LineColor=FFFFFF"},
+    {"NomDossier", K::Label, kOnWindow, 222, 326, 208, 20, 16, "Nom du dossier", kBlackOpaque},
+    {"NomDossier1", K::Label, kOnWindow, 35, 326, 148, 20, 17, "Nom du dossier", kWhiteTransparent},
+    {"BtnDemarrer", K::PushButton, kOnWindow, 452, 210, 124, 20, 0, "Démarrer", "Default=1 Cancel=0"},
+};
+
+std::map<std::string, std::string> ExpectedValues(const Row& row) {
+  std::map<std::string, std::string> values = {
+      {"Name", std::string(row.name)},          {"Left", std::to_string(row.left)},
+      {"Top", std::to_string(row.top)},         {"Width", std::to_string(row.width)},
+      {"Height", std::to_string(row.height)},   {"InitialParent", std::string(row.container)}};
+  if (row.tab != kNoTab) values["TabIndex"] = std::to_string(row.tab);
+  if (!row.text.empty()) values[row.kind == K::Label ? "Text" : "Caption"] = std::string(row.text);
+  std::string_view other = row.other;
+  while (!other.empty()) {
+    const std::size_t end = std::min(other.find(' '), other.size());
+    const std::string_view pair = other.substr(0, end);
+    const std::size_t eq = pair.find('=');
+    values[std::string(pair.substr(0, eq))] = std::string(pair.substr(eq + 1));
+    other.remove_prefix(std::min(end + 1, other.size()));
+  }
+  return values;
+}
+
+// ---- Byte facts --------------------------------------------------------------------------------
+
+std::string Bytes(std::initializer_list<int> bytes) {
+  std::string out;
+  for (int b : bytes) out += static_cast<char>(b);
+  return out;
+}
+
+std::string_view ListOf(std::string_view name) {
+  for (const ControlSpec& control : kMainWindowControls)
+    if (control.name == name) return control.list;
+  ADD_FAILURE() << "no control " << name;
+  return {};
+}
+
+bool Contains(std::string_view list, const std::string& bytes) { return list.find(bytes) != std::string_view::npos; }
+
+TEST(PropertyLists, GroupBoxListIsLaidOutByteForByte) {
+  const std::string_view list = ListOf("GroupBox1");
+  EXPECT_EQ(list.size(), 279u);
+  EXPECT_EQ(Decode(list, kGroupBox).names.size(), 23u);
+  const std::string head = "Name " + Bytes({0x00, 0x00, 0x00, 0x09}) + "GroupBox1" +  //
+                           "Index " + Bytes({0x80, 0x00, 0x00, 0x00}) +              //
+                           "Left " + Bytes({0x00, 0x00, 0x00, 0x14}) +               //
+                           "Top " + Bytes({0x00, 0x00, 0x00, 0x14}) +                //
+                           "Width " + Bytes({0x00, 0x00, 0x02, 0x2C});
+  EXPECT_EQ(list.substr(0, head.size()), head);
+  const std::string tail = "InitialParent " + Bytes({0x00, 0x00, 0x00, 0x00});
+  EXPECT_TRUE(list.ends_with(tail));
+}
+
+TEST(PropertyLists, TextCountsAreBytesNotCharacters) {
+  EXPECT_TRUE(Contains(ListOf("GroupBox1"), "Caption " + Bytes({0x00, 0x00, 0x00, 0x0B}) + "Paramètres"));
+  EXPECT_TRUE(Contains(ListOf("BtnDemarrer"), "Caption " + Bytes({0x00, 0x00, 0x00, 0x09}) + "Démarrer"));
+}
+
+TEST(PropertyLists, WindowListHoldsItsEntriesAndEndsWithoutTerminator) {
+  CheckList(kMainWindowList, kWindowSchema, {});
+  EXPECT_TRUE(Contains(kMainWindowList, "MaxWidth " + Bytes({0x00, 0x00, 0x7D, 0x00})));
+  EXPECT_TRUE(kMainWindowList.ends_with("MacProcID " + Bytes({0x00, 0x00, 0x00, 0x00})));
+}
+
+TEST(PropertyLists, ValueTakesTheWidthOfItsClassType) {
+  // One byte in a check box, then the next entry's name; four in the progress bar.
+  EXPECT_TRUE(Contains(ListOf("TablesVides"), "Value " + Bytes({0x00}) + "DataSource "));
+  EXPECT_TRUE(Contains(ListOf("ProgressBar1"), "Value " + Bytes({0x00, 0x00, 0x00, 0x00}) + "Maximum "));
+}
+
+TEST(PropertyLists, EmptyTextAndZeroAreTheSameFourBytes) {
+  const std::string zero = Bytes({0x00, 0x00, 0x00, 0x00});
+  const std::string_view list = ListOf("ProgressBar1");
+  EXPECT_TRUE(Contains(list, "TabPanelIndex " + zero + "Visible "));
+  EXPECT_TRUE(Contains(list, "HelpTag " + zero + "AutoDeactivate "));
+  // Only the declared type tells them apart when the list is read back.
+  const Decoded decoded = Decode(list, kProgressBar);
+  EXPECT_EQ(decoded.values.at("TabPanelIndex"), "0");
+  EXPECT_EQ(decoded.values.at("HelpTag"), "");
+}
+
+// ---- Every row of the table ----------------------------------------------------------------------
+
+TEST(PropertyLists, EveryControlMatchesItsRowInCreationOrder) {
+  ASSERT_EQ(std::size(kRows), kMainWindowControls.size());
+  for (std::size_t i = 0; i < kMainWindowControls.size(); ++i) {
+    const Row& row = kRows[i];
+    const ControlSpec& control = kMainWindowControls[i];
+    SCOPED_TRACE(std::string(row.name));
+    EXPECT_EQ(control.name, row.name);
+    EXPECT_EQ(control.kind, row.kind);
+    CheckList(control.list, SchemaOf(row.kind), ExpectedValues(row));
+  }
+  // _CreateControls1 begins with the value label of the current table.
+  EXPECT_EQ(kMainWindowControls[kControlsMadeFirst].name, "NomTable");
+}
+
+}  // namespace
