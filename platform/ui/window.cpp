@@ -235,8 +235,37 @@ void Window::Constructor() {
   Open();
 }
 
+// The keyboard order: within each container its controls by TabIndex, a container's own
+// controls right after it.
+void Window::SetTabOrder() {
+  std::vector<RectControl*> rects;
+  for (const auto& entry : controls_)
+    if (auto* rect = dynamic_cast<RectControl*>(entry.second.get())) rects.push_back(rect);
+  std::vector<QWidget*> order;
+  auto visit = [&](auto& self, const RectControl* container) -> void {
+    std::vector<RectControl*> level;
+    for (RectControl* rect : rects)
+      if (rect->Container().get() == container) level.push_back(rect);
+    std::stable_sort(level.begin(), level.end(),
+                     [](const RectControl* a, const RectControl* b) { return a->TabIndex() < b->TabIndex(); });
+    for (RectControl* rect : level) {
+      QWidget* widget = rect->Widget();
+      if (rect->TabStop() && (widget->focusPolicy() & Qt::TabFocus)) order.push_back(widget);
+      self(self, rect);
+    }
+  };
+  visit(visit, nullptr);
+  for (std::size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
 void Window::Open() {
   opened_ = true;
+  SetTabOrder();
+  // Lines are drawn above the other controls, a filled rectangle made after them included:
+  // they are the rules that separate what the rectangle holds.
+  for (const auto& entry : controls_)
+    if (RuntimeIsA(entry.second->Record(), Line::GetClass()))
+      RuntimeCheckCast<RectControl>(entry.second)->Widget()->raise();
   ApplyFlags();
   ApplySize();
   if (visible_) Show();

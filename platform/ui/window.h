@@ -144,6 +144,7 @@ class Window : public Object {
   void RunEventImplementation(std::string_view event);
   void ApplySize();
   void ApplyFlags();
+  void SetTabOrder();
   void Open();
 
   String registeredName_;

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QWidget>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -221,6 +222,24 @@ TEST_F(BuiltWindow, EveryControlStandsWhereTheLayoutPutsIt) {
   EXPECT_TRUE(window->NomDossier1()->Transparent());
   EXPECT_EQ(window->NbRecords()->TextColor(), kBlack);
   EXPECT_FALSE(window->NbRecords()->Transparent());
+}
+
+// Tab goes from the Start button through the options group, box by box in their order, then
+// to Quitter and Aide.
+TEST_F(BuiltWindow, TheKeyboardOrderFollowsTheTabIndexes) {
+  std::map<QWidget*, std::string> names;
+  for (const char* name : {"BtnDemarrer", "TablesVides", "NomsRubriques", "CheckBox1", "CheckBox2", "AfficheInfo",
+                           "Recursif", "CopieBase", "BtnQuitter", "BtnAide"})
+    names[RuntimeCheckCast<RectControl>(window->_ControlByName(name))->Widget()] = name;
+  std::vector<std::string> order;
+  QWidget* start = window->BtnDemarrer()->Widget();
+  QWidget* widget = start;
+  do {
+    if (names.count(widget)) order.push_back(names[widget]);
+    widget = widget->nextInFocusChain();
+  } while (widget != start && order.size() < 20);
+  EXPECT_EQ(order, (std::vector<std::string>{"BtnDemarrer", "TablesVides", "NomsRubriques", "CheckBox1", "CheckBox2",
+                                             "AfficheInfo", "Recursif", "CopieBase", "BtnQuitter", "BtnAide"}));
 }
 
 TEST_F(BuiltWindow, AnAccessorGivesTheControlRegisteredUnderItsName) {
