@@ -1,3 +1,143 @@
 #include "shell/app.h"
 
+#include "shell/main_window.h"
+#include "shell/menu_bar.h"
+
+using namespace platform;
+
 std::int32_t App::ArretTraitement = 0;
+
+namespace {
+
+ClassRecord* appClass = nullptr;  // the class's one global
+
+std::int32_t GetArretTraitement(App&) { return App::ArretTraitement; }
+void SetArretTraitement(App&, std::int32_t value) { App::ArretTraitement = value; }
+
+// Runs the routine with its argument and gives back the RuntimeException that escaped it;
+// an error of any other kind passes on.
+Ref<Object> ExceptionHelper(void (*routine)(void*), void* argument) {
+  try {
+    routine(argument);
+    return nullptr;
+  } catch (const RuntimeException& error) {
+    return New<ExceptionObject>(error.Message());
+  }
+}
+
+// The framework calls back once it is ready: the main window is made there, and held by
+// the framework.
+void StartupCallback() { ImplicitWindow1(); }
+
+// The entries of the database classes that the system uses, as the plugin names them.
+const char* const kDatabaseEntries[] = {
+    "SQLiteDatabase.Connect() As Boolean",     "SQLiteDatabase.DatabaseFile(FolderItem)",
+    "SQLiteDatabase.DatabaseFile() As FolderItem", "Database.SQLSelect(String) As RecordSet",
+    "Database.TableSchema() As RecordSet",     "Database.FieldSchema(String) As RecordSet",
+    "Database.Close()",
+};
+
+void RegisterClasses() {
+  // The framework's own classes; its database classes have no records of their own.
+  for (ClassRecord* (*getter)() :
+       {&Application::GetClass, &Window::GetClass, &MenuItem::GetClass, &MenuBar::GetClass, &QuitMenuItem::GetClass,
+        &GroupBox::GetClass, &CheckBox::GetClass, &PushButton::GetClass, &Label::GetClass, &ProgressBar::GetClass,
+        &Line::GetClass, &Rectangle::GetClass, &TextArea::GetClass})
+    getter();
+  // Then the application's.
+  FirstStartupHook();
+  RegisterApp();
+  RegisterWindow1();
+  RegisterMenuBar1Class();
+  SecondStartupHook();
+  /*AIDEW*/
+}
+
+void ApplicationBody() {
+  RuntimeSetExceptionHelper(RuntimeCreateDelegate(nullptr, CodeOf(&ExceptionHelper), nullptr,
+                                                  RecordTextOf<"( Ptr, Ptr ) as Object">(), 0));
+  RuntimeInitExternalClasses();
+
+  RuntimeLoadPlugin("SQLiteDatabasePlugin");
+  void** entries = RuntimeAllocatePluginEntrypointsTable(std::size(kDatabaseEntries));
+  for (std::size_t i = 0; i < std::size(kDatabaseEntries); ++i) entries[i] = RuntimeLookupPluginEntrypoint(kDatabaseEntries[i]);
+
+  ThirdStartupHook();
+  const Ref<App> app = RuntimeCheckCast<App>(RuntimeNewObject(App::GetClass()), App::GetClass());
+  AppOperations::Constructor(*app);
+  app->SetMenuBar(MenuBar1Instance());
+  RuntimeRegisterAppObject(app);
+  FourthStartupHook();
+
+  RunFrameworkInitialization(RuntimeCreateDelegate(nullptr, CodeOf(&StartupCallback), nullptr, RecordTextOf<"(  )">(), 0));
+  RuntimeRun();
+}
+
+}  // namespace
+
+void RegisterApp() {
+  if (appClass) return;
+  ClassRecord* parent = Application::GetClass();
+  const std::size_t members = parent->members.entries.size();
+  const std::size_t properties = parent->properties.entries.size();
+  appClass = RuntimeNewClass(parent, members + 1, 0, parent->events.size(), 0, properties + 1, 0);
+  ClassRecord* record = appClass;
+  record->name = RecordTextOf<"App">();
+  record->instanceSize = parent->instanceSize;
+  record->make = &MakeObject<App>;
+
+  using Constructor = void (*)(App&);
+  const Constructor constructor = [](App& app) { app.Constructor(); };
+  record->vtableCount = parent->vtableCount + 1;
+  record->vtable = RuntimeNewVtable(record->vtableCount);
+  for (std::size_t i = 0; i < parent->vtableCount; ++i) record->vtable[i] = parent->vtable[i];
+  record->vtable[parent->vtableCount] = CodeOf(constructor);
+
+  MemberEntry& entry = record->members.entries[members];
+  entry.name = RecordTextOf<"Constructor">();
+  entry.flags = 1;
+  entry.signature = RecordTextOf<"%%">();
+  entry.code = CodeOf(constructor);
+  entry.invoker = InvokerFor<Constructor>();
+  Attribute* scope = RuntimeAllocateAttributeTable(record->members, members, 1);
+  scope[0] = {RecordTextOf<"__Scope">(), RecordTextOf<"Public">(), 1};
+
+  using Getter = std::int32_t (*)(App&);
+  using Setter = void (*)(App&, std::int32_t);
+  PropertyEntry& stop = record->properties.entries[properties];
+  stop.name = RecordTextOf<"ArretTraitement">();
+  stop.flags = 7;
+  stop.type = RecordTextOf<"i4">();
+  stop.entrySize = 24;
+  stop.getter = CodeOf(static_cast<Getter>(&GetArretTraitement));
+  stop.setter = CodeOf(static_cast<Setter>(&SetArretTraitement));
+  stop.getterInvoker = InvokerFor<Getter>();
+  stop.setterInvoker = InvokerFor<Setter>();
+  Attribute* attributes = RuntimeAllocateAttributeTable(record->properties, properties, 2);
+  attributes[0] = {RecordTextOf<"__Scope">(), RecordTextOf<"Public">(), 1};
+  attributes[1] = {RecordTextOf<"__Shared">(), RecordTextOf<"">(), 0};
+}
+
+ClassRecord* App::GetClass() {
+  if (!appClass) RegisterApp();
+  return appClass;
+}
+
+void FirstStartupHook() {}
+void SecondStartupHook() {}
+void ThirdStartupHook() {}
+void FourthStartupHook() {}
+
+int QuorvaneMain() {
+  RuntimeInit();
+  RegisterClasses();
+  try {
+    ApplicationBody();
+  } catch (const RuntimeException& error) {
+    RuntimeUnhandledException(error.Message());
+  } catch (const std::exception& error) {
+    RuntimeUnhandledException(error.what());
+  }
+  ReleaseMenuBar1();
+  return RuntimeExit();
+}

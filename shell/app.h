@@ -1,10 +1,37 @@
-// The application object.
+// The application object and the life of the process: start-up and shut-down.
 #pragma once
 
 #include <cstdint>
 
-class App {
+#include "platform/runtime.h"
+#include "platform/ui.h"
+
+class App : public platform::Application {
  public:
-  // The stop request of an export run: 0 = go on, 1 = stop. One value for the process.
+  static platform::ClassRecord* GetClass();
+
+  // The stop request of an export run: 0 = go on, 1 = stop. Shared: one value for the
+  // process, 0 when it starts.
   static std::int32_t ArretTraitement;
+
+  // The code of the constructor: it does nothing.
+  void Constructor() {}
 };
+
+// App's own operation, right after Application's.
+struct AppOperations {
+  static constexpr platform::Operation<void(App&)> Constructor{platform::kApplicationOperationCount};
+};
+
+// Registers the class "App"; a second registration changes nothing.
+void RegisterApp();
+
+// The start-up hooks: places kept for code that runs at those moments; they do nothing.
+void FirstStartupHook();
+void SecondStartupHook();
+void ThirdStartupHook();
+void FourthStartupHook();
+
+// The whole life of the application, from the run time's start to its exit; gives the
+// process's exit status.
+int QuorvaneMain();

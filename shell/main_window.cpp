@@ -122,7 +122,7 @@ void Window1::Event_Open() { ImplicitWindow1()->SetHeight(246); }
 
 void Window1::BtnAide_Action(const Ref<PushButton>&) {}
 
-void Window1::BtnQuitter_Action(const Ref<PushButton>&) { RuntimeQuit(); }
+void Window1::BtnQuitter_Action(const Ref<PushButton>&) { Quit(0); }
 
 // The value labels' design texts never show: each label empties itself when the window opens.
 void Window1::NbBases_Open(const Ref<Label>& control) { control->SetText(""); }

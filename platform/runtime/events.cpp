@@ -1,5 +1,6 @@
 #include "platform/runtime/events.h"
 
+#include "platform/ui/application.h"
 #include "platform/ui/ui.h"
 
 namespace platform {
@@ -30,16 +31,18 @@ bool RuntimeRaiseEvent(EventSource& source, std::size_t eventNumber) {
   for (const EventSource::Handler& handler : handlers) {
     if (handler.eventNumber != eventNumber) continue;
     handled = true;
-    try {
-      handler.dispatch(source, *handler.delegate);
-    } catch (const RuntimeException& error) {
-      RuntimeReportUnhandled(error.Message());
-    } catch (const std::exception& error) {
-      RuntimeReportUnhandled(error.what());
-    } catch (...) {
-      RuntimeReportUnhandled("erreur inconnue");
-    }
+    struct Call {
+      const EventSource::Handler* handler;
+      EventSource* source;
+    } call{&handler, &source};
+    RuntimeRunApplicationCode(
+        [](void* argument) {
+          auto* c = static_cast<Call*>(argument);
+          c->handler->dispatch(*c->source, *c->handler->delegate);
+        },
+        &call);
   }
+  RuntimeFinishPendingQuit();
   return handled;
 }
 

@@ -6,6 +6,7 @@
 
 #include <chrono>
 
+#include "platform/ui/application.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/ui.h"
 
@@ -96,10 +97,17 @@ Ref<FolderItem> SelectFolder() { return Current()->SelectFolder(); }
 Ref<FolderItem> GetSaveFolderItem(const String& fileType, const String& proposedName) {
   return Current()->GetSaveFolderItem(fileType, proposedName);
 }
-void MsgBox(const String& text) { Current()->MsgBox(text); }
+// Once the application is ending, nobody is there to answer a message box.
+void MsgBox(const String& text) {
+  if (!RuntimeQuitting()) Current()->MsgBox(text);
+}
 bool UserCancelled() { return Current()->UserCancelled(); }
 
 bool TakeEscapePress() { return std::exchange(escapePressed, false); }
+
+bool RuntimeInsideBackgroundTask() { return insideBackgroundTask; }
+
+void RuntimeRequestStop() { escapePressed = true; }
 
 namespace detail {
 

@@ -50,4 +50,10 @@ void SetInteraction(Interaction* interaction);
 // goes to no control.
 bool TakeEscapePress();
 
+// True while the event loop runs inside RuntimeBackgroundTask: a handler is in the middle of
+// a long task.
+bool RuntimeInsideBackgroundTask();
+// Asks the running task to stop, as a press of Esc does.
+void RuntimeRequestStop();
+
 }  // namespace platform

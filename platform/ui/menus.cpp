@@ -68,10 +68,6 @@ struct MenuItemRoutines {
 
 namespace {
 
-// RegisterPlatformClass gives an operation the place of an earlier one of the same name, so
-// the second Constructor is registered under this name and takes its own once placed.
-constexpr const char* kTextConstructorPlaceholder = "Constructor(text)";
-
 void QuitAction(MenuItem&) { RuntimeQuit(); }
 
 using ActionImplementation = void (*)(MenuItem&);
@@ -119,7 +115,7 @@ ClassRecord* MenuItem::GetClass() {
         "MenuItem", nullptr,
         {
             VirtualMember("Constructor", "%%", &MenuItemRoutines::Constructor),
-            VirtualMember(kTextConstructorPlaceholder, "%%s", &MenuItemRoutines::ConstructorWithText),
+            VirtualMember("Constructor", "%%s", &MenuItemRoutines::ConstructorWithText),
             VirtualMember("Append", "%%o<MenuItem>", &MenuItemRoutines::Append),
             VirtualMember("Child", "%o<MenuItem>%s", &MenuItemRoutines::Child),
             VirtualMember("_Lookup", "%o<Object>%s", &MenuItemRoutines::Lookup),
@@ -127,7 +123,6 @@ ClassRecord* MenuItem::GetClass() {
         {"Action"}, {}, &MakeObject<MenuItem>);
     if (item->vtableCount != kMenuItemOperationCount)
       throw RuntimeException("MenuItem's table does not hold its operations in their places");
-    item->members.entries[At(MenuItemSlot::ConstructorWithText)].name = "Constructor";
     item->instanceSize = sizeof(MenuItem);
     return item;
   }();
@@ -191,7 +186,7 @@ void MenuItem::Choose() {
   RunEditCommand(name_);
 }
 
-void RuntimeQuit() { QCoreApplication::quit(); }
+void RuntimeQuit() { Quit(0); }
 
 // ---- The Qt menu bar ----------------------------------------------------------------------
 

@@ -3,5 +3,6 @@
 
 #include "platform/ui/controls.h"
 #include "platform/ui/interaction.h"
+#include "platform/ui/application.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/window.h"

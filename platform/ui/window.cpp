@@ -30,6 +30,13 @@ class PlatformWindow : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override {
+    if (owner_ && owner_->EndsApplication()) {
+      // Closing the main window ends the application, as quitting does; a task that runs
+      // stops first and finishes properly.
+      event->ignore();
+      Quit(0);
+      return;
+    }
     QMainWindow::closeEvent(event);
     if (event->isAccepted() && owner_) owner_->ClosedByUser();
   }
@@ -451,6 +458,8 @@ Ref<Window> RuntimeGetImplicitWindow(std::string_view registeredName) {
     if (window->RegisteredName() == registeredName) return window;
   return nullptr;
 }
+
+std::vector<Ref<Window>> RuntimeLiveWindows() { return LiveWindows(); }
 
 void RuntimeReleaseWindows() {
   std::vector<Ref<Window>> windows;

@@ -121,6 +121,10 @@ class Window : public Object {
   // The controls in the order in which they were registered.
   std::vector<Ref<Control>> Controls() const;
 
+  // The main window: closing it ends the application.
+  bool EndsApplication() const noexcept { return endsApplication_; }
+  void SetEndsApplication(bool value) noexcept { endsApplication_ = value; }
+
   // For the platform's own use.
   QMainWindow* QtWindow() const noexcept { return window_; }
   QWidget* Content() const noexcept { return content_; }
@@ -152,6 +156,7 @@ class Window : public Object {
   QWidget* content_;
   Ref<Object> menuBar_;
   bool opened_ = false;
+  bool endsApplication_ = false;
   int placement_ = 0, width_ = 0, height_ = 0;
   int minWidth_ = 0, minHeight_ = 0, maxWidth_ = 32000, maxHeight_ = 32000;
   int frame_ = 0, macProcId_ = 0;
@@ -165,6 +170,8 @@ class Window : public Object {
 
 // The live window whose class is registered under the name, or nil when none lives.
 Ref<Window> RuntimeGetImplicitWindow(std::string_view registeredName);
+// The windows that live, in the order they were made.
+std::vector<Ref<Window>> RuntimeLiveWindows();
 // Drops every live window; at shut-down, before the event loop's application ends.
 void RuntimeReleaseWindows();
 

@@ -22,5 +22,6 @@ void ScriptedInteraction::MsgBox(const String& text) {
 bool ScriptedInteraction::UserCancelled() {
   ++stopKeyCalls;
   if (onStopKeyPoll) onStopKeyPoll(stopKeyCalls);
+  if (realStopKey) return platform::TakeEscapePress();
   return stopAtCall && stopKeyCalls == *stopAtCall;
 }

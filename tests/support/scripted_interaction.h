@@ -23,6 +23,8 @@ class ScriptedInteraction : public platform::Interaction {
   // Runs at every poll of the stop key (1 = the first), before it is answered: the walk is
   // inside a row then, so the window can be looked at, or its options changed.
   std::function<void(int call)> onStopKeyPoll;
+  // The stop key is the real Esc key (and whatever else stops a run, such as a quit).
+  bool realStopKey = false;
 
   std::vector<std::string> messages;
   int stopKeyCalls = 0;

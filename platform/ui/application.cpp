@@ -1,0 +1,204 @@
+#include "platform/ui/application.h"
+
+#include <QApplication>
+
+#include <map>
+#include <memory>
+
+#include "platform/database/database.h"
+#include "platform/ui/ui.h"
+
+namespace platform {
+
+namespace {
+
+std::unique_ptr<QApplication> ownApplication;  // made by RuntimeInit when none exists
+Ref<Delegate> exceptionHelper;
+Ref<Application> appObject;
+int exitCode = 0;
+bool quitting = false;
+bool quitPending = false;
+bool initialising = false;
+
+void NothingApp(Application&) {}
+void NothingWithText(Application&, const String&) {}
+void DoEvents(Application&, std::int32_t) { QCoreApplication::processEvents(); }
+void NothingWithPointer(Application&, void*) {}
+void* NoDependencies(Application&) { return nullptr; }
+
+// ---- The built-in database plugin ---------------------------------------------------------
+
+#define QV_ENTRY(signature, code) {signature, reinterpret_cast<void*>(code)}
+bool Connect(SQLiteDatabase& db) { return db.Connect(); }
+void SetDatabaseFile(SQLiteDatabase& db, const Ref<FolderItem>& file) { db.SetDatabaseFile(file); }
+Ref<FolderItem> DatabaseFile(SQLiteDatabase& db) { return db.DatabaseFile(); }
+Ref<RecordSet> SQLSelect(Database& db, const String& sql) { return db.SQLSelect(sql); }
+Ref<RecordSet> TableSchema(Database& db) { return db.TableSchema(); }
+Ref<RecordSet> FieldSchema(Database& db, const String& table) { return db.FieldSchema(table); }
+void CloseDatabase(Database& db) { db.Close(); }
+
+const std::map<String, void*>& PluginEntries() {
+  static const std::map<String, void*> entries = {
+      QV_ENTRY("SQLiteDatabase.Connect() As Boolean", &Connect),
+      QV_ENTRY("SQLiteDatabase.DatabaseFile(FolderItem)", &SetDatabaseFile),
+      QV_ENTRY("SQLiteDatabase.DatabaseFile() As FolderItem", &DatabaseFile),
+      QV_ENTRY("Database.SQLSelect(String) As RecordSet", &SQLSelect),
+      QV_ENTRY("Database.TableSchema() As RecordSet", &TableSchema),
+      QV_ENTRY("Database.FieldSchema(String) As RecordSet", &FieldSchema),
+      QV_ENTRY("Database.Close()", &CloseDatabase),
+  };
+  return entries;
+}
+#undef QV_ENTRY
+
+}  // namespace
+
+ClassRecord* Application::GetClass() {
+  static ClassRecord* record = [] {
+    const std::vector<PlatformMember> operations = {
+        VirtualMember("AddTrayItem", "%%p", &NothingWithPointer),
+        VirtualMember("DoEvents", "%%i4", &DoEvents),
+        VirtualMember("NewDocument", "%%", &NothingApp),
+        VirtualMember("OpenDocument", "%%s", &NothingWithText),
+        VirtualMember("RemoveTrayItem", "%%p", &NothingWithPointer),
+        VirtualMember("SleepCurrentThread", "%%i4", &DoEvents),
+        VirtualMember("YieldToNextThread", "%%", &NothingApp),
+        VirtualMember("_AddMenuHandler", "%%p", &NothingWithPointer),
+        VirtualMember("_AddPollableObject", "%%p", &NothingWithPointer),
+        VirtualMember("_DependencyList", "%p%", &NoDependencies),
+        VirtualMember("_DoSingleEvent", "%%", &NothingApp),
+        VirtualMember("_RemovePollableObject", "%%p", &NothingWithPointer),
+    };
+    const std::vector<const char*> events = {"Activate",        "CancelClose",      "Close", "Deactivate",
+                                             "EnableMenuItems", "HandleAppleEvent", "NewDocument", "Open",
+                                             "OpenDocument",    "UnhandledException"};
+    ClassRecord* application =
+        RegisterPlatformClass("Application", nullptr, operations, events, {}, &MakeObject<Application>);
+    application->instanceSize = sizeof(Application);
+    return application;
+  }();
+  return record;
+}
+
+void RuntimeInit() {
+  if (!QCoreApplication::instance()) {
+    static int argc = 1;
+    static char name[] = "quorvane";
+    static char* argv[] = {name, nullptr};
+    ownApplication = std::make_unique<QApplication>(argc, argv);
+  }
+  // The application ends when its main window closes, not with its last window.
+  QApplication::setQuitOnLastWindowClosed(false);
+  exitCode = 0;
+  quitting = quitPending = false;
+}
+
+void RuntimeSetExceptionHelper(const Ref<Delegate>& helper) { exceptionHelper = helper; }
+
+void RuntimeInitExternalClasses() {}
+
+void* RuntimeLoadPlugin(const char* /*loadName*/) { return const_cast<std::map<String, void*>*>(&PluginEntries()); }
+
+void** RuntimeAllocatePluginEntrypointsTable(std::size_t size) {
+  static std::vector<void*> table;
+  table.assign(size, nullptr);
+  return table.data();
+}
+
+void* RuntimeLookupPluginEntrypoint(const char* signature) {
+  const auto& entries = PluginEntries();
+  const auto found = entries.find(signature);
+  return found == entries.end() ? nullptr : found->second;
+}
+
+const std::vector<const char*>& RuntimePluginEntrySignatures() {
+  static const std::vector<const char*> signatures = [] {
+    std::vector<const char*> all;
+    for (const auto& entry : PluginEntries()) all.push_back(entry.first.c_str());
+    return all;
+  }();
+  return signatures;
+}
+
+void RuntimeRegisterAppObject(const Ref<Application>& app) { appObject = app; }
+
+Ref<Application> RuntimeAppObject() { return appObject; }
+
+void RunFrameworkInitialization(const Ref<Delegate>& callback) {
+  RequireUIThread();
+  initialising = true;
+  struct Done {
+    ~Done() { initialising = false; }
+  } done;
+  const std::size_t before = RuntimeLiveWindows().size();
+  reinterpret_cast<void (*)()>(callback->Method())();
+  const auto live = RuntimeLiveWindows();
+  if (live.size() > before) live[before]->SetEndsApplication(true);
+}
+
+void RuntimeRun() {
+  if (quitting) return;  // asked for before the loop ran
+  QApplication::exec();
+}
+
+void Quit(int code) {
+  exitCode = code;
+  quitting = true;
+  if (RuntimeInsideBackgroundTask()) {
+    // A handler is in the middle of a long task: it stops as on Esc and finishes properly,
+    // then the application ends.
+    quitPending = true;
+    RuntimeRequestStop();
+    return;
+  }
+  QCoreApplication::exit(code);
+}
+
+bool RuntimeQuitting() { return quitting; }
+
+void RuntimeFinishPendingQuit() {
+  if (!quitPending || RuntimeInsideBackgroundTask()) return;
+  quitPending = false;
+  QCoreApplication::exit(exitCode);
+}
+
+void RuntimeUnhandledException(const String& message) {
+  const bool wasQuitting = quitting;
+  quitting = false;  // this message is shown even as the application ends
+  MsgBox("Une erreur inattendue a arrêté l'application : " + message);
+  quitting = wasQuitting;
+}
+
+int RuntimeExit() {
+  RuntimeReleaseWindows();
+  appObject = nullptr;
+  exceptionHelper = nullptr;
+  if (ownApplication) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ownApplication.reset();
+  }
+  const int status = exitCode;
+  exitCode = 0;
+  quitting = quitPending = false;
+  return status;
+}
+
+void RuntimeRunApplicationCode(void (*routine)(void*), void* argument) {
+  try {
+    if (exceptionHelper) {
+      const Ref<Object> escaped =
+          reinterpret_cast<ExceptionHelperRoutine>(exceptionHelper->Method())(routine, argument);
+      if (escaped) RuntimeReportUnhandled(RuntimeCheckCast<ExceptionObject>(escaped)->Message());
+    } else {
+      routine(argument);
+    }
+  } catch (const RuntimeException& error) {
+    RuntimeReportUnhandled(error.Message());
+  } catch (const std::exception& error) {
+    RuntimeReportUnhandled(error.what());
+  } catch (...) {
+    RuntimeReportUnhandled("erreur inconnue");
+  }
+}
+
+}  // namespace platform

@@ -1,0 +1,86 @@
+// The application: the run time's start and end, the application object, the event loop,
+// quitting, and what happens to an error that no code of the system caught.
+#pragma once
+
+#include <cstddef>
+
+#include "platform/runtime/classes.h"
+#include "platform/runtime/events.h"
+#include "platform/ui/menus.h"
+
+namespace platform {
+
+// The places of Application's table of virtual operations, in table order.
+enum class ApplicationSlot : std::size_t {
+  AddTrayItem, DoEvents, NewDocument, OpenDocument, RemoveTrayItem, SleepCurrentThread, YieldToNextThread,
+  _AddMenuHandler, _AddPollableObject, _DependencyList, _DoSingleEvent, _RemovePollableObject,
+  Count
+};
+inline constexpr std::size_t kApplicationOperationCount = static_cast<std::size_t>(ApplicationSlot::Count);
+
+class Application : public EventSource {
+ public:
+  static ClassRecord* GetClass();
+
+  // The menu bar that the application shows.
+  Ref<platform::MenuBar> MenuBar() const { return menuBar_; }
+  void SetMenuBar(const Ref<platform::MenuBar>& bar) { menuBar_ = bar; }
+
+ private:
+  Ref<platform::MenuBar> menuBar_;
+};
+
+// An error that escaped application code, as the exception helper hands it back.
+class ExceptionObject : public Object {
+ public:
+  explicit ExceptionObject(String message) : message_(std::move(message)) {}
+  const String& Message() const noexcept { return message_; }
+
+ private:
+  String message_;
+};
+
+// The exception helper's routine: runs routine(argument) and gives back the RuntimeException
+// that escaped it, or nil; an exception of any other kind passes on.
+using ExceptionHelperRoutine = Ref<Object> (*)(void (*routine)(void*), void* argument);
+
+// Starts the run time: the Qt application, made once, with no argument of the process's own
+// (nothing on the command line changes what the application does).
+void RuntimeInit();
+// The helper through which the platform runs the application's code from then on.
+void RuntimeSetExceptionHelper(const Ref<Delegate>& helper);
+void RuntimeInitExternalClasses();
+
+// The database classes are built in: loading the database plugin binds them. Its entries are
+// found by their signature texts.
+void* RuntimeLoadPlugin(const char* loadName);
+void** RuntimeAllocatePluginEntrypointsTable(std::size_t size);
+void* RuntimeLookupPluginEntrypoint(const char* signature);
+// The signature texts of the built-in database plugin's entries, in table order.
+const std::vector<const char*>& RuntimePluginEntrySignatures();
+
+void RuntimeRegisterAppObject(const Ref<Application>& app);
+Ref<Application> RuntimeAppObject();
+// Initialises the framework and calls the application back: the callback opens its windows.
+// The first window made there is the main window: closing it ends the application.
+void RunFrameworkInitialization(const Ref<Delegate>& callback);
+// The event loop; returns once the application quits.
+void RuntimeRun();
+// Asks the application to end with the code. Asked while a handler runs a long task (inside
+// RuntimeBackgroundTask), it stops that task as the stop key does and ends the application
+// as soon as the handler returns.
+void Quit(int code);
+// True once Quit was asked for: message boxes are no longer shown.
+bool RuntimeQuitting();
+// Ends the application now if a quit waits for the handler that was running.
+void RuntimeFinishPendingQuit();
+// Tells the user of an error that ended the application's body.
+void RuntimeUnhandledException(const String& message);
+// Ends the run time and gives the process's exit status.
+int RuntimeExit();
+
+// Runs application code through the exception helper when one is installed; an error that
+// escapes it is reported and goes no further.
+void RuntimeRunApplicationCode(void (*routine)(void*), void* argument);
+
+}  // namespace platform
