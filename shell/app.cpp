@@ -49,7 +49,7 @@ void RegisterClasses() {
   RegisterApp();
   RegisterWindow1();
   RegisterMenuBar1Class();
-  SecondStartupHook();
+  MenuBar1StartupHook();
   /*AIDEW*/
 }
 
@@ -124,7 +124,6 @@ ClassRecord* App::GetClass() {
 }
 
 void FirstStartupHook() {}
-void SecondStartupHook() {}
 void ThirdStartupHook() {}
 void FourthStartupHook() {}
 

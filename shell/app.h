@@ -27,8 +27,8 @@ struct AppOperations {
 void RegisterApp();
 
 // The start-up hooks: places kept for code that runs at those moments; they do nothing.
+// (The menu bar's code has its own, MenuBar1StartupHook.)
 void FirstStartupHook();
-void SecondStartupHook();
 void ThirdStartupHook();
 void FourthStartupHook();
 
