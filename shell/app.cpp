@@ -1,5 +1,6 @@
 #include "shell/app.h"
 
+#include "shell/help_window.h"
 #include "shell/main_window.h"
 #include "shell/menu_bar.h"
 
@@ -50,7 +51,7 @@ void RegisterClasses() {
   RegisterWindow1();
   RegisterMenuBar1Class();
   MenuBar1StartupHook();
-  /*AIDEW*/
+  RegisterAideW();
 }
 
 void ApplicationBody() {

@@ -1,6 +1,7 @@
 // The main window's construction from its property lists, and its small handlers.
 #include "shell/main_window.h"
 
+#include "shell/help_window.h"
 #include "shell/main_window_lists.h"
 #include "shell/menu_bar.h"
 
@@ -120,7 +121,12 @@ void Window1::Event_Open() { ImplicitWindow1()->SetHeight(246); }
 
 // ---- Handlers -----------------------------------------------------------------------------
 
-void Window1::BtnAide_Action(const Ref<PushButton>&) {}
+// The one help window, shown beside the main window, which stays usable.
+void Window1::BtnAide_Action(const Ref<PushButton>&) {
+  const Ref<AideW> help = ImplicitAideW();
+  if (!help) RaiseNilObjectException();
+  WindowOperations::Show(*help);
+}
 
 void Window1::BtnQuitter_Action(const Ref<PushButton>&) { Quit(0); }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QMainWindow>
 #include <QWidget>
 
 #include <map>
@@ -156,7 +157,6 @@ TEST_F(BuiltWindow, EveryControlStandsWhereTheLayoutPutsIt) {
   const ClassRecord* P = PushButton::GetClass();
   const ClassRecord* L = Label::GetClass();
   const ClassRecord* B = ProgressBar::GetClass();
-  const ClassRecord* N = Line::GetClass();
   const ClassRecord* R = Rectangle::GetClass();
   const Row rows[] = {
       {"GroupBox1", G, "", 20, 20, 556, 178, 1, "Paramètres"},
@@ -200,13 +200,23 @@ TEST_F(BuiltWindow, EveryControlStandsWhereTheLayoutPutsIt) {
     EXPECT_EQ(rect->Top(), row.top);
     EXPECT_EQ(rect->Width(), row.width);
     EXPECT_EQ(rect->Height(), row.height);
-    if (row.tab >= 0) EXPECT_EQ(rect->TabIndex(), row.tab);
+    if (row.tab >= 0) {
+      EXPECT_EQ(rect->TabIndex(), row.tab);
+    }
     EXPECT_TRUE(rect->Visible());
     if (!row.text) continue;
-    if (row.type == L) EXPECT_EQ(RuntimeCheckCast<Label>(control)->Text(), row.text);
-    if (row.type == C) EXPECT_EQ(RuntimeCheckCast<CheckBox>(control)->Caption(), row.text);
-    if (row.type == P) EXPECT_EQ(RuntimeCheckCast<PushButton>(control)->Caption(), row.text);
-    if (row.type == G) EXPECT_EQ(RuntimeCheckCast<GroupBox>(control)->Caption(), row.text);
+    if (row.type == L) {
+      EXPECT_EQ(RuntimeCheckCast<Label>(control)->Text(), row.text);
+    }
+    if (row.type == C) {
+      EXPECT_EQ(RuntimeCheckCast<CheckBox>(control)->Caption(), row.text);
+    }
+    if (row.type == P) {
+      EXPECT_EQ(RuntimeCheckCast<PushButton>(control)->Caption(), row.text);
+    }
+    if (row.type == G) {
+      EXPECT_EQ(RuntimeCheckCast<GroupBox>(control)->Caption(), row.text);
+    }
   }
   EXPECT_EQ(window->Controls().size(), 43u);
   EXPECT_TRUE(window->BtnDemarrer()->Default());
@@ -240,6 +250,31 @@ TEST_F(BuiltWindow, TheKeyboardOrderFollowsTheTabIndexes) {
   } while (widget != start && order.size() < 20);
   EXPECT_EQ(order, (std::vector<std::string>{"BtnDemarrer", "TablesVides", "NomsRubriques", "CheckBox1", "CheckBox2",
                                              "AfficheInfo", "Recursif", "CopieBase", "BtnQuitter", "BtnAide"}));
+}
+
+// "Aide ?" shows the one help window beside the main window; once the user has closed it, the
+// next press makes a new one.
+TEST_F(BuiltWindow, TheHelpButtonShowsOneHelpWindow) {
+  auto helpWindows = [] {
+    std::vector<Ref<Window>> found;
+    for (const Ref<Window>& live : RuntimeLiveWindows())
+      if (live->RegisteredName() == "AideW.AideW") found.push_back(live);
+    return found;
+  };
+  window->BtnAide()->Push();
+  window->BtnAide()->Push();
+  const auto first = helpWindows();
+  ASSERT_EQ(first.size(), 1u);
+  EXPECT_TRUE(first[0]->QtWindow()->isVisible());
+  EXPECT_EQ(first[0]->Title(), "Aide Quorvane");
+  EXPECT_TRUE(window->BtnDemarrer()->Enabled());  // not modal: the main window stays usable
+  first[0]->QtWindow()->close();
+  EXPECT_TRUE(helpWindows().empty());
+  window->BtnAide()->Push();
+  const auto second = helpWindows();
+  ASSERT_EQ(second.size(), 1u);
+  EXPECT_NE(second[0], first[0]);
+  second[0]->Close();
 }
 
 TEST_F(BuiltWindow, AnAccessorGivesTheControlRegisteredUnderItsName) {
