@@ -1,6 +1,8 @@
 // The registration of the main window's class with the platform.
 #include "shell/main_window.h"
 
+#include "shell/class_registration.h"
+
 using namespace platform;
 
 static_assert(sizeof(Window1) == sizeof(Window), "a Window1 is exactly as large as a Window");
@@ -22,19 +24,6 @@ Ref<C> MenuItemAccessor(Window1& window, const char* name) {
   const Ref<MenuBar> bar = window.MenuBar();
   if (!bar) RaiseNilObjectException();
   return RuntimeCheckCast<C>(MenuItemOperations::_Lookup(*bar, name), C::GetClass());
-}
-
-struct OwnMember {
-  const char* name;
-  const char* signature;
-  Code code;
-  Invoker invoker;
-  bool hidden;
-};
-
-template <class Routine>
-OwnMember Member(const char* name, const char* signature, Routine routine, bool hidden = false) {
-  return {name, signature, CodeOf(routine), InvokerFor<Routine>(), hidden};
 }
 
 }  // namespace
@@ -81,45 +70,18 @@ void RegisterWindow1() {
 #undef WINDOW1_CONTROL
 #undef WINDOW1_HANDLER
 #undef WINDOW1_MENU
-      Member(RecordTextOf<"ScanDossier">(), RecordTextOf<"%%o<FolderItem>o<TextOutputStream>o<FolderItem>">(),
-             &Window1Members::ScanDossier),
+      PrivateMember(RecordTextOf<"ScanDossier">(),
+                    RecordTextOf<"%%o<FolderItem>o<TextOutputStream>o<FolderItem>">(), &Window1Members::ScanDossier),
   };
-  const std::size_t operationCount = own.size() - 1;  // ScanDossier has no place in the table
-
   const std::size_t parentMembers = parent->members.entries.size();
   window1Class = RuntimeNewClass(parent, parentMembers + own.size(), 0, parent->events.size(), 0,
                                  parent->properties.entries.size(), 1);
   ClassRecord* record = window1Class;
-  record->name = RecordTextOf<"Window1.Window1">();
-  record->instanceSize = parent->instanceSize;
-  record->interfaceFlag = 0;
-  record->reserved = 0;
-  record->make = &MakeObject<Window1>;
-
-  record->vtableCount = parent->vtableCount + operationCount;
-  record->vtable = RuntimeNewVtable(record->vtableCount);
-  for (std::size_t i = 0; i < parent->vtableCount; ++i) record->vtable[i] = parent->vtable[i];
-  for (std::size_t i = 0; i < operationCount; ++i) record->vtable[parent->vtableCount + i] = own[i].code;
-
-  for (std::size_t i = 0; i < own.size(); ++i) {
-    const bool isPublic = i < operationCount;
-    const std::size_t place = parentMembers + i;
-    MemberEntry& entry = record->members.entries[place];
-    entry.name = own[i].name;
-    if (isPublic) entry.flags = 1;
-    entry.signature = own[i].signature;
-    entry.code = own[i].code;
-    entry.invoker = own[i].invoker;
-    Attribute* attributes = RuntimeAllocateAttributeTable(record->members, place, own[i].hidden ? 2 : 1);
-    attributes[0] = {RecordTextOf<"__Scope">(), isPublic ? RecordTextOf<"Public">() : RecordTextOf<"Private">(), 1};
-    if (own[i].hidden) attributes[1] = {RecordTextOf<"Hidden">(), RecordTextOf<"">(), 0};
-  }
+  FillClassRecord(record, RecordTextOf<"Window1.Window1">(), own, &MakeObject<Window1>);
 
   record->events[RuntimeEventNumber(record, "Layout") - 1].implementation = CodeOf(&LayoutEvent);
   record->events[RuntimeEventNumber(record, "CreateControls") - 1].implementation = CodeOf(&CreateControlsEvent);
   record->events[RuntimeEventNumber(record, "Open") - 1].implementation = CodeOf(&OpenEvent);
-
-  record->attributes[0] = {RecordTextOf<"__Scope">(), RecordTextOf<"Public">(), 1};
 }
 
 ClassRecord* Window1::GetClass() {
@@ -128,10 +90,5 @@ ClassRecord* Window1::GetClass() {
 }
 
 Ref<Window1> ImplicitWindow1() {
-  Ref<Object> window = RuntimeGetImplicitWindow("Window1.Window1");
-  if (!window) {
-    window = RuntimeNewObject(Window1::GetClass());
-    WindowOperations::Constructor(*RuntimeCheckCast<Window>(window));
-  }
-  return RuntimeCheckCast<Window1>(window, Window1::GetClass());
+  return RuntimeCheckCast<Window1>(ImplicitInstance("Window1.Window1", Window1::GetClass()), Window1::GetClass());
 }
