@@ -1,6 +1,8 @@
 #include "platform/ui/application.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include <map>
 #include <memory>
@@ -87,6 +89,10 @@ void RuntimeInit() {
     static char* argv[] = {name, nullptr};
     ownApplication = std::make_unique<QApplication>(argc, argv);
   }
+  // The interface is French: so are the platform's own dialogs and buttons.
+  static QTranslator french;
+  if (french.isEmpty() && french.load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QCoreApplication::installTranslator(&french);
   // The application ends when its main window closes, not with its last window.
   QApplication::setQuitOnLastWindowClosed(false);
   exitCode = 0;
