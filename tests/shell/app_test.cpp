@@ -143,6 +143,24 @@ TEST(Startup, AnErrorEscapingAHandlerIsReportedAndTheApplicationGoesOn) {
   EXPECT_EQ(user.messages, std::vector<std::string>{"Une erreur inattendue s'est produite : Input/output error"});
 }
 
+// An error that escapes the application's body (here, while the main window is built) is told
+// to the user; then the application shuts down as after a quit.
+TEST(Startup, AnErrorEscapingTheBodyIsToldAndTheApplicationEnds) {
+  ScriptedInteraction user;
+  ClassRecord* record = Window1::GetClass();
+  const std::size_t layout = RuntimeEventNumber(record, "Layout") - 1;
+  const Code kept = record->events[layout].implementation;
+  using Implementation = void (*)(Window&);
+  const Implementation failing = [](Window&) { throw NilObjectException(); };
+  record->events[layout].implementation = CodeOf(failing);
+  const int status = QuorvaneMain();
+  record->events[layout].implementation = kept;
+  EXPECT_EQ(status, 0);
+  ASSERT_EQ(user.messages.size(), 1u);
+  EXPECT_EQ(user.messages[0].rfind("Une erreur inattendue a arrêté l'application : NilObjectException", 0), 0u);
+  EXPECT_EQ(RuntimeGetImplicitWindow("Window1.Window1"), nullptr);
+}
+
 // ---- End to end ----------------------------------------------------------------------------
 
 class EndToEnd : public testing::Test {
