@@ -117,15 +117,6 @@ void* RuntimeLookupPluginEntrypoint(const char* signature) {
   return found == entries.end() ? nullptr : found->second;
 }
 
-const std::vector<const char*>& RuntimePluginEntrySignatures() {
-  static const std::vector<const char*> signatures = [] {
-    std::vector<const char*> all;
-    for (const auto& entry : PluginEntries()) all.push_back(entry.first.c_str());
-    return all;
-  }();
-  return signatures;
-}
-
 void RuntimeRegisterAppObject(const Ref<Application>& app) { appObject = app; }
 
 Ref<Application> RuntimeAppObject() { return appObject; }

@@ -56,8 +56,6 @@ void RuntimeInitExternalClasses();
 void* RuntimeLoadPlugin(const char* loadName);
 void** RuntimeAllocatePluginEntrypointsTable(std::size_t size);
 void* RuntimeLookupPluginEntrypoint(const char* signature);
-// The signature texts of the built-in database plugin's entries, in table order.
-const std::vector<const char*>& RuntimePluginEntrySignatures();
 
 void RuntimeRegisterAppObject(const Ref<Application>& app);
 Ref<Application> RuntimeAppObject();
