@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "shell/help_window.h"
+#include "tests/support/list_reading.h"
 
 using namespace platform;
 
@@ -107,8 +108,7 @@ TEST(AideWClass, ASecondRegistrationChangesNothing) {
 
 // ---- The lists, read back apart from the code that compiles them ---------------------------
 
-// The declared type of a property: Boolean, Integer, Colour or Text (S).
-enum Type { B, I, C, S };
+using namespace list_reading;
 
 // One entry as it should stand, its value rendered as Read renders it: Booleans 0 or 1,
 // integers in decimal, colours as six hex digits, texts as their bytes.
@@ -122,32 +122,13 @@ struct Entry {
 // matches and the list ends right after the last.
 std::string FirstDifference(std::string_view list, const std::vector<Entry>& entries) {
   std::size_t at = 0;
-  auto byte = [&](std::size_t i) { return static_cast<unsigned char>(list[at + i]); };
   for (const Entry& e : entries) {
     const std::string where = std::string(e.name) + " at byte " + std::to_string(at);
     if (list.substr(at, e.name.size() + 1) != std::string(e.name) + " ") return "no entry " + where;
     at += e.name.size() + 1;
-    const std::size_t width = e.type == B ? 1 : e.type == C ? 3 : 4;
-    if (list.size() - at < width) return "value cut short: " + where;
-    std::string value;
-    if (e.type == B) {
-      value = std::to_string(byte(0));
-    } else if (e.type == C) {
-      char hex[7];
-      std::snprintf(hex, sizeof hex, "%02X%02X%02X", byte(0), byte(1), byte(2));
-      value = hex;
-    } else {
-      const std::uint32_t word = std::uint32_t{byte(0)} << 24 | std::uint32_t{byte(1)} << 16 |
-                                 std::uint32_t{byte(2)} << 8 | byte(3);
-      if (e.type == I) {
-        value = std::to_string(static_cast<std::int32_t>(word));
-      } else {
-        if (list.size() - at - 4 < word) return "text cut short: " + where;
-        value = std::string(list.substr(at + 4, word));
-        at += word;
-      }
-    }
-    at += width;
+    const std::optional<std::string> read = ReadValue(list, at, e.type);
+    if (!read) return "value cut short: " + where;
+    const std::string& value = *read;
     if (value != e.value) return "value of " + where + ": " + value.substr(0, 40);
   }
   return at == list.size() ? "" : "bytes after the last entry, from byte " + std::to_string(at);

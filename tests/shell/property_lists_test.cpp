@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "shell/main_window_lists.h"
+#include "tests/support/list_reading.h"
 
 namespace {
 
 // ---- A reader of lists, written apart from the code that compiles them ---------------------
 
-// The declared type of a property: Boolean, Integer, Colour or Text (S).
-enum Type { B, I, C, S };
+using namespace list_reading;
 
 // One entry of a class's list, in list order, with the value that every list of the class
 // holds, or none where the value changes from control to control. Values are written the way
@@ -105,7 +105,6 @@ struct Decoded {
 Decoded Decode(std::string_view list, const Schema& schema) {
   Decoded out;
   std::size_t at = 0;
-  auto byte = [&](std::size_t i) { return static_cast<unsigned char>(list[at + i]); };
   auto fail = [&](std::string what) {
     out.error = std::move(what) + " at byte " + std::to_string(at);
     return out;
@@ -119,29 +118,10 @@ Decoded Decode(std::string_view list, const Schema& schema) {
     for (const Field& f : schema)
       if (f.name == name) field = &f;
     if (!field) return fail("a name the class does not hold: " + name);
-    const std::size_t need = field->type == B ? 1 : field->type == C ? 3 : 4;
-    if (list.size() - at < need) return fail("the value of " + name + " cut short");
-    std::string value;
-    if (field->type == B) {
-      value = std::to_string(byte(0));
-    } else if (field->type == C) {
-      char hex[7];
-      std::snprintf(hex, sizeof hex, "%02X%02X%02X", byte(0), byte(1), byte(2));
-      value = hex;
-    } else {
-      const std::uint32_t word = std::uint32_t{byte(0)} << 24 | std::uint32_t{byte(1)} << 16 |
-                                 std::uint32_t{byte(2)} << 8 | byte(3);
-      if (field->type == I) {
-        value = std::to_string(static_cast<std::int32_t>(word));
-      } else {
-        if (list.size() - at - 4 < word) return fail("the text of " + name + " cut short");
-        value = std::string(list.substr(at + 4, word));
-        at += word;
-      }
-    }
-    at += need;
+    const std::optional<std::string> value = ReadValue(list, at, field->type);
+    if (!value) return fail("the value of " + name + " cut short");
     out.names.push_back(name);
-    out.values[name] = value;
+    out.values[name] = *value;
   }
   return out;
 }
