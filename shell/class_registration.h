@@ -2,6 +2,7 @@
 // a record that RuntimeNewClass made from the parent's, and the implicit instance.
 #pragma once
 
+#include <string_view>
 #include <vector>
 
 #include "platform/runtime.h"
@@ -32,6 +33,13 @@ OwnMember PrivateMember(const char* name, const char* signature, Routine routine
 // entries after the parent's, with their attributes; gives the class its scope attribute.
 void FillClassRecord(platform::ClassRecord* record, const char* registeredName, const std::vector<OwnMember>& own,
                      platform::Object* (*make)());
+
+// The control registered in the window under the name, as its class.
+template <class C>
+platform::Ref<C> RegisteredControl(platform::Window& window, std::string_view name) {
+  return platform::RuntimeCheckCast<C>(platform::WindowOperations::_ControlByName(window, platform::String(name)),
+                                       C::GetClass());
+}
 
 // The live window registered under the name, or a new one, built through its table.
 platform::Ref<platform::Object> ImplicitInstance(const char* registeredName, platform::ClassRecord* record);

@@ -1,6 +1,8 @@
 // The help window's construction from its two property lists, and its text area's accessor.
 #include "shell/help_window.h"
 
+#include "shell/class_registration.h"
+
 #include <array>
 #include <cstdint>
 #include <limits>
@@ -92,8 +94,7 @@ constexpr std::string_view kAideWHelpText = kHelpText;
 // The control registered in the window under "TextArea1", as a TextArea; untested, since
 // _CreateControls0 registers one before anything looks the name up.
 Ref<TextArea> AideW::FindTextArea1(AideW& window) {
-  return RuntimeCheckCast<TextArea>(WindowOperations::_ControlByName(window, String("TextArea1")),
-                                    TextArea::GetClass());
+  return RegisteredControl<TextArea>(window, "TextArea1");
 }
 
 // No menu bar of its own, unlike the main window: the list alone.

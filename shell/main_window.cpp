@@ -1,6 +1,7 @@
 // The main window's construction from its property lists, and its small handlers.
 #include "shell/main_window.h"
 
+#include "shell/class_registration.h"
 #include "shell/help_window.h"
 #include "shell/main_window_lists.h"
 #include "shell/menu_bar.h"
@@ -26,19 +27,13 @@ ClassRecord* ClassOf(ControlKind kind) {
   throw RuntimeException("unknown control kind");
 }
 
-// The control just registered under the name, fetched anew and typed as its class.
-template <class C>
-Ref<C> Registered(Window1& window, std::string_view name) {
-  return RuntimeCheckCast<C>(WindowOperations::_ControlByName(window, String(name)), C::GetClass());
-}
-
 // The classes that have a font unit get 0.
 void SetFontUnit(Window1& window, const ControlSpec& control) {
   switch (control.kind) {
-    case ControlKind::GroupBox: Registered<GroupBox>(window, control.name)->SetTextUnit(0); break;
-    case ControlKind::CheckBox: Registered<CheckBox>(window, control.name)->SetTextUnit(0); break;
-    case ControlKind::PushButton: Registered<PushButton>(window, control.name)->SetTextUnit(0); break;
-    case ControlKind::Label: Registered<Label>(window, control.name)->SetTextUnit(0); break;
+    case ControlKind::GroupBox: RegisteredControl<GroupBox>(window, control.name)->SetTextUnit(0); break;
+    case ControlKind::CheckBox: RegisteredControl<CheckBox>(window, control.name)->SetTextUnit(0); break;
+    case ControlKind::PushButton: RegisteredControl<PushButton>(window, control.name)->SetTextUnit(0); break;
+    case ControlKind::Label: RegisteredControl<Label>(window, control.name)->SetTextUnit(0); break;
     default: break;
   }
 }
@@ -87,9 +82,9 @@ void MakeControl(Window1& window, const ControlSpec& control) {
   RuntimeCheckCast<RectControl>(made, RectControl::GetClass())->Constructor();
   WindowOperations::_AddControl(window, String(control.name), made);
   SetFontUnit(window, control);
-  RuntimeMassPropertySetter(Registered<RectControl>(window, control.name), control.list);
+  RuntimeMassPropertySetter(RegisteredControl<RectControl>(window, control.name), control.list);
   if (const Binding* binding = BindingOf(control.name)) {
-    const Ref<RectControl> source = Registered<RectControl>(window, control.name);
+    const Ref<RectControl> source = RegisteredControl<RectControl>(window, control.name);
     const Ref<Delegate> delegate =
         RuntimeCreateDelegate(binding->invoker, binding->handler(window), &window, binding->signature, 1);
     RuntimeAddEventHandler(source, binding->event, binding->dispatch, delegate);

@@ -12,12 +12,6 @@ namespace {
 
 ClassRecord* window1Class = nullptr;  // the class's one global, where the getter finds it
 
-// The control registered in the window under the name, as its class.
-template <class C>
-Ref<C> ControlAccessor(Window1& window, const char* name) {
-  return RuntimeCheckCast<C>(WindowOperations::_ControlByName(window, name), C::GetClass());
-}
-
 // The entry of that name below the window's menu bar, as its class.
 template <class C>
 Ref<C> MenuItemAccessor(Window1& window, const char* name) {
@@ -57,7 +51,7 @@ void RegisterWindow1() {
   Member(RecordTextOf<#name>(), RecordTextOf<"%%">(), +[](Window1& w) { w.name(); }, true),
 #define WINDOW1_CONTROL(name, Class)                                  \
   Member(RecordTextOf<#name>(), RecordTextOf<"%o<" #Class ">%">(), \
-         +[](Window1& w) { return ControlAccessor<Class>(w, #name); }),
+         +[](Window1& w) { return RegisteredControl<Class>(w, #name); }),
 #define WINDOW1_HANDLER(name, Class)                                   \
   Member(RecordTextOf<#name>(), RecordTextOf<"%%o<" #Class ">">(), \
          +[](Window1& w, const Ref<Class>& control) { w.name(control); }),

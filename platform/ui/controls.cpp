@@ -154,16 +154,6 @@ void RectControl::AttachToWindow(Window& window, QWidget* content) {
   PutInParent();
 }
 
-void RectControl::AttachTo(QWidget* content) {
-  RequireUIThread();
-  if (holder_->content != content) window_ = nullptr;
-  holder_->content = content;
-  // Without its window the control cannot look its container up: it stands on the content
-  // area until the window is given.
-  if (window_) FindContainer();
-  PutInParent();
-}
-
 void RectControl::SetInitialParent(const String& name) {
   RequireUIThread();
   const String before = std::exchange(initialParent_, name);

@@ -118,9 +118,6 @@ class RectControl : public Control {
   // content area, or into the container that InitialParent names (looked up with
   // window._ControlByName), and is shown. Attaching again moves it to the new window.
   void AttachToWindow(Window& window, QWidget* content);
-  // Attaches to a content area without its window: a container that InitialParent names
-  // is found once AttachToWindow gives the window.
-  void AttachTo(QWidget* content);
   // The window goes: the control no longer looks anything up in it.
   void DetachFromWindow() noexcept { window_ = nullptr; }
 

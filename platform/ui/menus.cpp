@@ -68,7 +68,7 @@ struct MenuItemRoutines {
 
 namespace {
 
-void QuitAction(MenuItem&) { RuntimeQuit(); }
+void QuitAction(MenuItem&) { Quit(0); }
 
 using ActionImplementation = void (*)(MenuItem&);
 
@@ -186,7 +186,6 @@ void MenuItem::Choose() {
   RunEditCommand(name_);
 }
 
-void RuntimeQuit() { Quit(0); }
 
 // ---- The Qt menu bar ----------------------------------------------------------------------
 

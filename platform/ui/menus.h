@@ -98,8 +98,6 @@ class QuitMenuItem : public MenuItem {
   static ClassRecord* GetClass();
 };
 
-// Ends the application: its event loop returns.
-void RuntimeQuit();
 
 // Shows the bar as the window's Qt menu bar, built from the entries as they stand: a menu per
 // child of the bar, "&" marking the mnemonic, "-" a separator, "Cmd+" keys as Ctrl+ keys, and
