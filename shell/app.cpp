@@ -78,45 +78,20 @@ void ApplicationBody() {
 
 void RegisterApp() {
   if (appClass) return;
-  ClassRecord* parent = Application::GetClass();
-  const std::size_t members = parent->members.entries.size();
-  const std::size_t properties = parent->properties.entries.size();
-  appClass = RuntimeNewClass(parent, members + 1, 0, parent->events.size(), 0, properties + 1, 0);
-  ClassRecord* record = appClass;
-  record->name = RecordTextOf<"App">();
-  record->instanceSize = parent->instanceSize;
-  record->make = &MakeObject<App>;
-
   using Constructor = void (*)(App&);
   const Constructor constructor = [](App& app) { app.Constructor(); };
-  record->vtableCount = parent->vtableCount + 1;
-  record->vtable = RuntimeNewVtable(record->vtableCount);
-  for (std::size_t i = 0; i < parent->vtableCount; ++i) record->vtable[i] = parent->vtable[i];
-  record->vtable[parent->vtableCount] = CodeOf(constructor);
-
-  MemberEntry& entry = record->members.entries[members];
-  entry.name = RecordTextOf<"Constructor">();
-  entry.flags = 1;
-  entry.signature = RecordTextOf<"%%">();
-  entry.code = CodeOf(constructor);
-  entry.invoker = InvokerFor<Constructor>();
-  Attribute* scope = RuntimeAllocateAttributeTable(record->members, members, 1);
-  scope[0] = {RecordTextOf<"__Scope">(), RecordTextOf<"Public">(), 1};
-
   using Getter = std::int32_t (*)(App&);
   using Setter = void (*)(App&, std::int32_t);
-  PropertyEntry& stop = record->properties.entries[properties];
-  stop.name = RecordTextOf<"ArretTraitement">();
-  stop.flags = 7;
-  stop.type = RecordTextOf<"i4">();
-  stop.entrySize = 24;
-  stop.getter = CodeOf(static_cast<Getter>(&GetArretTraitement));
-  stop.setter = CodeOf(static_cast<Setter>(&SetArretTraitement));
-  stop.getterInvoker = InvokerFor<Getter>();
-  stop.setterInvoker = InvokerFor<Setter>();
-  Attribute* attributes = RuntimeAllocateAttributeTable(record->properties, properties, 2);
-  attributes[0] = {RecordTextOf<"__Scope">(), RecordTextOf<"Public">(), 1};
-  attributes[1] = {RecordTextOf<"__Shared">(), RecordTextOf<"">(), 0};
+  appClass = BuildClassRecord({
+      .name = "App",
+      .parent = Application::GetClass(),
+      .members = {Member("Constructor", "%%", constructor)},
+      .properties = {AccessorProperty("ArretTraitement", "i4", kPropertyPublic | kPropertyShared | kPropertyReadWrite,
+                                      static_cast<Getter>(&GetArretTraitement),
+                                      static_cast<Setter>(&SetArretTraitement))},
+      .make = &MakeObject<App>,
+      .publicScope = false,
+  });
 }
 
 ClassRecord* App::GetClass() {

@@ -26,29 +26,23 @@ void CreateControlsEvent(Window& window) { dynamic_cast<AideW&>(window).CreateCo
 
 void RegisterAideW() {
   if (aideWClass) return;
-  ClassRecord* parent = Window::GetClass();
-
   // The class's own members in member order, each also a virtual operation.
-  const std::vector<OwnMember> own = {
-#define AIDEW_HOOK(name) Member(RecordTextOf<#name>(), RecordTextOf<"%%">(), +[](AideW& w) { w.name(); }),
-#define AIDEW_HIDDEN(name) \
-  Member(RecordTextOf<#name>(), RecordTextOf<"%%">(), +[](AideW& w) { w.name(); }, true),
-#define AIDEW_CONTROL(name, Class) \
-  Member(RecordTextOf<#name>(), RecordTextOf<"%o<" #Class ">%">(), &AideWMembers::name),
+  std::vector<OwnMember> own = {
+#define AIDEW_HOOK(name) Member(#name, "%%", +[](AideW& w) { w.name(); }),
+#define AIDEW_HIDDEN(name) HiddenMember(#name, "%%", +[](AideW& w) { w.name(); }),
+#define AIDEW_CONTROL(name, Class) Member(#name, "%o<" #Class ">%", &AideWMembers::name),
       AIDEW_OPERATIONS(AIDEW_HOOK, AIDEW_HIDDEN, AIDEW_CONTROL)
 #undef AIDEW_HOOK
 #undef AIDEW_HIDDEN
 #undef AIDEW_CONTROL
   };
-
-  const std::size_t parentMembers = parent->members.entries.size();
-  aideWClass = RuntimeNewClass(parent, parentMembers + own.size(), 0, parent->events.size(), 0,
-                               parent->properties.entries.size(), 1);
-  ClassRecord* record = aideWClass;
-  FillClassRecord(record, RecordTextOf<"AideW.AideW">(), own, &MakeObject<AideW>);
-
-  record->events[RuntimeEventNumber(record, "Layout") - 1].implementation = CodeOf(&LayoutEvent);
-  record->events[RuntimeEventNumber(record, "CreateControls") - 1].implementation = CodeOf(&CreateControlsEvent);
+  aideWClass = BuildClassRecord({
+      .name = "AideW.AideW",
+      .parent = Window::GetClass(),
+      .members = std::move(own),
+      .implementations = {{"Layout", CodeOf(&LayoutEvent)}, {"CreateControls", CodeOf(&CreateControlsEvent)}},
+      .make = &MakeObject<AideW>,
+  });
 }
 
 ClassRecord* AideW::GetClass() {

@@ -41,41 +41,33 @@ void OpenEvent(Window& window) { dynamic_cast<Window1&>(window).Event_Open(); }
 
 void RegisterWindow1() {
   if (window1Class) return;
-  ClassRecord* parent = Window::GetClass();
-
   // The class's own members in member order: its 68 virtual operations, then its walk.
   std::vector<OwnMember> own = {
-#define WINDOW1_HOOK(name) \
-  Member(RecordTextOf<#name>(), RecordTextOf<"%%">(), +[](Window1& w) { w.name(); }),
-#define WINDOW1_HIDDEN(name) \
-  Member(RecordTextOf<#name>(), RecordTextOf<"%%">(), +[](Window1& w) { w.name(); }, true),
-#define WINDOW1_CONTROL(name, Class)                                  \
-  Member(RecordTextOf<#name>(), RecordTextOf<"%o<" #Class ">%">(), \
-         +[](Window1& w) { return RegisteredControl<Class>(w, #name); }),
-#define WINDOW1_HANDLER(name, Class)                                   \
-  Member(RecordTextOf<#name>(), RecordTextOf<"%%o<" #Class ">">(), \
-         +[](Window1& w, const Ref<Class>& control) { w.name(control); }),
-#define WINDOW1_MENU(name, Class)                                     \
-  Member(RecordTextOf<#name>(), RecordTextOf<"%o<" #Class ">%">(), \
-         +[](Window1& w) { return MenuItemAccessor<Class>(w, #name); }),
+#define WINDOW1_HOOK(name) Member(#name, "%%", +[](Window1& w) { w.name(); }),
+#define WINDOW1_HIDDEN(name) HiddenMember(#name, "%%", +[](Window1& w) { w.name(); }),
+#define WINDOW1_CONTROL(name, Class) \
+  Member(#name, "%o<" #Class ">%", +[](Window1& w) { return RegisteredControl<Class>(w, #name); }),
+#define WINDOW1_HANDLER(name, Class) \
+  Member(#name, "%%o<" #Class ">", +[](Window1& w, const Ref<Class>& control) { w.name(control); }),
+#define WINDOW1_MENU(name, Class) \
+  Member(#name, "%o<" #Class ">%", +[](Window1& w) { return MenuItemAccessor<Class>(w, #name); }),
       WINDOW1_OPERATIONS(WINDOW1_HOOK, WINDOW1_HIDDEN, WINDOW1_CONTROL, WINDOW1_HANDLER, WINDOW1_MENU)
 #undef WINDOW1_HOOK
 #undef WINDOW1_HIDDEN
 #undef WINDOW1_CONTROL
 #undef WINDOW1_HANDLER
 #undef WINDOW1_MENU
-      PrivateMember(RecordTextOf<"ScanDossier">(),
-                    RecordTextOf<"%%o<FolderItem>o<TextOutputStream>o<FolderItem>">(), &Window1Members::ScanDossier),
+      PrivateMember("ScanDossier", "%%o<FolderItem>o<TextOutputStream>o<FolderItem>", &Window1Members::ScanDossier),
   };
-  const std::size_t parentMembers = parent->members.entries.size();
-  window1Class = RuntimeNewClass(parent, parentMembers + own.size(), 0, parent->events.size(), 0,
-                                 parent->properties.entries.size(), 1);
-  ClassRecord* record = window1Class;
-  FillClassRecord(record, RecordTextOf<"Window1.Window1">(), own, &MakeObject<Window1>);
-
-  record->events[RuntimeEventNumber(record, "Layout") - 1].implementation = CodeOf(&LayoutEvent);
-  record->events[RuntimeEventNumber(record, "CreateControls") - 1].implementation = CodeOf(&CreateControlsEvent);
-  record->events[RuntimeEventNumber(record, "Open") - 1].implementation = CodeOf(&OpenEvent);
+  window1Class = BuildClassRecord({
+      .name = "Window1.Window1",
+      .parent = Window::GetClass(),
+      .members = std::move(own),
+      .implementations = {{"Layout", CodeOf(&LayoutEvent)},
+                          {"CreateControls", CodeOf(&CreateControlsEvent)},
+                          {"Open", CodeOf(&OpenEvent)}},
+      .make = &MakeObject<Window1>,
+  });
 }
 
 ClassRecord* Window1::GetClass() {

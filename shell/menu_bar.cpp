@@ -66,51 +66,15 @@ ClassRecord* MenuBar1::GetClass() { return MenuBar1Class(); }
 
 void RegisterMenuBar1Class() {
   if (gMenuBar1Class) return;
-  ClassRecord* parent = MenuBar::GetClass();
-  constexpr std::size_t kOwnMembers = 3;
-  gMenuBar1Class = RuntimeNewClass(parent, parent->members.entries.size() + kOwnMembers,
-                                   0,  // implements no interface
-                                   parent->events.size(), 0, parent->properties.entries.size(), 1);
-  ClassRecord* record = gMenuBar1Class;
-  record->name = RecordTextOf<"MenuBar1.MenuBar1">();
-  record->instanceSize = parent->instanceSize;
-  record->interfaceFlag = 0;
-  record->reserved = 0;
-  record->make = &MakeObject<MenuBar1>;  // the C++ type of the objects made from the record
-
-  // The table: MenuBar's operations with the own Constructor in its place, then the two new.
-  const std::size_t inherited = parent->vtableCount;
-  record->vtableCount = inherited + 2;
-  record->vtable = RuntimeNewVtable(record->vtableCount);
-  std::copy(parent->vtable, parent->vtable + inherited, record->vtable);
-  record->vtable[MenuItemOperations::Constructor.Slot()] = CodeOf(&Constructor);
-  record->vtable[inherited] = CodeOf(&Untitled0);
-  record->vtable[inherited + 1] = CodeOf(&Untitled1);
-
-  // The member entries, in member order, after MenuBar's.
-  struct Member {
-    const char* name;
-    Code code;
-    Invoker invoker;
-  };
-  const Member members[kOwnMembers] = {
-      {RecordTextOf<"Untitled0">(), CodeOf(&Untitled0), InvokerFor<decltype(&Untitled0)>()},
-      {RecordTextOf<"Untitled1">(), CodeOf(&Untitled1), InvokerFor<decltype(&Untitled1)>()},
-      {RecordTextOf<"Constructor">(), CodeOf(&Constructor), InvokerFor<decltype(&Constructor)>()},
-  };
-  const std::size_t first = parent->members.entries.size();
-  for (std::size_t i = 0; i < kOwnMembers; ++i) {
-    MemberEntry& entry = record->members.entries[first + i];
-    entry.name = members[i].name;
-    entry.flags = 1;  // public
-    entry.signature = RecordTextOf<"%%">();
-    entry.code = members[i].code;
-    entry.invoker = members[i].invoker;
-    Attribute* attributes = RuntimeAllocateAttributeTable(record->members, first + i, 1);
-    attributes[0] = {RecordTextOf<"__Scope">(), RecordTextOf<"Public">(), 1};
-  }
-
-  record->attributes[0] = {RecordTextOf<"__Scope">(), RecordTextOf<"Public">(), 1};
+  // Constructor has the name and signature of MenuItem's Constructor without arguments and
+  // takes its place in the table; the two others follow MenuBar's operations.
+  gMenuBar1Class = BuildClassRecord({
+      .name = "MenuBar1.MenuBar1",
+      .parent = MenuBar::GetClass(),
+      .members = {Member("Untitled0", "%%", &Untitled0), Member("Untitled1", "%%", &Untitled1),
+                  Member("Constructor", "%%", &Constructor)},
+      .make = &MakeObject<MenuBar1>,
+  });
 }
 
 ClassRecord* MenuBar1Class() {

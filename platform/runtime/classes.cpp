@@ -72,54 +72,116 @@ bool RuntimeIsA(const ClassRecord* record, const ClassRecord* ancestor) {
   return false;
 }
 
-ClassRecord* RegisterPlatformClass(const char* name, ClassRecord* parent, const std::vector<PlatformMember>& members,
-                                   const std::vector<const char*>& events,
-                                   const std::vector<PropertyEntry>& properties, Object* (*make)()) {
+namespace {
+
+// A copy of the text as a record text, in storage that lives as long as the records.
+const char* StoredText(const char* text) {
+  const std::string_view chars(text);
+  if (chars.size() > 255) throw RuntimeException("a record text holds at most 255 characters: " + String(chars));
+  char* bytes = new char[chars.size() + 2];
+  bytes[0] = static_cast<char>(chars.size());
+  std::copy(chars.begin(), chars.end(), bytes + 1);
+  bytes[chars.size() + 1] = '\0';
+  return bytes + 1;
+}
+
+// One place of a table of virtual operations: the operation that fills it, by name and
+// signature.
+struct TablePlace {
+  std::string_view name;
+  std::string_view signature;
+};
+
+std::size_t FindPlace(const std::vector<TablePlace>& places, std::size_t from, std::size_t to,
+                      std::string_view name, std::string_view signature) {
+  for (std::size_t p = from; p < to; ++p)
+    if (places[p].name == name && places[p].signature == signature) return p;
+  return to;
+}
+
+// The operations of the class's table, place by place, found again from its member entries
+// by the rule that BuildClassRecord follows.
+std::vector<TablePlace> TablePlaces(const ClassRecord* record) {
+  if (!record) return {};
+  std::vector<TablePlace> places = TablePlaces(record->parent);
+  const std::size_t inherited = places.size();
+  const auto& members = record->members.entries;
+  for (std::size_t i = record->parent ? record->parent->members.entries.size() : 0; i < members.size(); ++i) {
+    const MemberEntry& member = members[i];
+    if (!(member.flags & kMemberPublic)) continue;
+    if (FindPlace(places, 0, inherited, member.name, member.signature) == inherited)
+      places.push_back({member.name, member.signature});
+  }
+  if (places.size() != record->vtableCount)
+    throw RuntimeException(String("the table of ") + record->name + " does not follow its member entries");
+  return places;
+}
+
+}  // namespace
+
+ClassRecord* BuildClassRecord(const ClassDefinition& definition) {
+  ClassRecord* parent = definition.parent;
   const std::size_t parentMembers = parent ? parent->members.entries.size() : 0;
   const std::size_t parentEvents = parent ? parent->events.size() : 0;
   const std::size_t parentProperties = parent ? parent->properties.entries.size() : 0;
-  ClassRecord* record = RuntimeNewClass(parent, parentMembers + members.size(), 0, parentEvents + events.size(), 0,
-                                        parentProperties + properties.size(), 1);
-  record->name = name;
-  record->instanceSize = parent ? parent->instanceSize : sizeof(Object);
-  if (make) record->make = make;
+  std::vector<TablePlace> places = TablePlaces(parent);
+  const std::size_t inherited = places.size();
 
-  // The table: the parent's operations, each replaced by an own one of the same name, then
-  // the class's new ones.
+  ClassRecord* record = RuntimeNewClass(parent, parentMembers + definition.members.size(), 0,
+                                        parentEvents + definition.events.size(), 0,
+                                        parentProperties + definition.properties.size(),
+                                        definition.publicScope ? 1 : 0);
+  record->name = StoredText(definition.name);
+  record->instanceSize = definition.instanceSize ? definition.instanceSize
+                         : parent                ? parent->instanceSize
+                                                 : sizeof(Object);
+  if (definition.make) record->make = definition.make;
+
   std::vector<Code> table(parent ? parent->vtable : nullptr, parent ? parent->vtable + parent->vtableCount : nullptr);
-  std::vector<const char*> tableNames;
-  if (parent)
-    for (const MemberEntry& entry : parent->members.entries)
-      if (entry.flags & 2) tableNames.push_back(entry.name);
-  const std::size_t inherited = tableNames.size();
-  for (std::size_t i = 0; i < members.size(); ++i) {
-    MemberEntry entry = members[i].entry;
-    entry.flags = 1 | (members[i].virtualOperation ? 2 : 0);
-    record->members.entries[parentMembers + i] = entry;
-    Attribute* scope = RuntimeAllocateAttributeTable(record->members, parentMembers + i, 1);
-    scope[0] = {"__Scope", "Public", 1};
-    if (!members[i].virtualOperation) continue;
-    // Only a parent's operation can be replaced: the class's own ones may share a name
-    // (Window's two Invalidate) and each keeps a place of its own.
-    std::size_t place = table.size();
-    for (std::size_t p = 0; p < inherited; ++p)
-      if (String(tableNames[p]) == entry.name) place = p;
-    if (place == table.size())
-      table.push_back(entry.code);
-    else
-      table[place] = entry.code;
+  for (std::size_t i = 0; i < definition.members.size(); ++i) {
+    const OwnMember& own = definition.members[i];
+    const std::size_t index = parentMembers + i;
+    MemberEntry& entry = record->members.entries[index];
+    entry.name = StoredText(own.name);
+    entry.flags = own.isPublic ? kMemberPublic : 0;
+    entry.signature = StoredText(own.signature);
+    entry.code = own.code;
+    entry.invoker = own.invoker;
+    Attribute* attributes = RuntimeAllocateAttributeTable(record->members, index, own.hidden ? 2 : 1);
+    attributes[0] = {RecordTextOf<"__Scope">(), own.isPublic ? RecordTextOf<"Public">() : RecordTextOf<"Private">(), 1};
+    if (own.hidden) attributes[1] = {RecordTextOf<"Hidden">(), RecordTextOf<"">(), 0};
+    if (!own.isPublic) continue;
+    if (FindPlace(places, inherited, places.size(), own.name, own.signature) != places.size())
+      throw RuntimeException(String("the class ") + definition.name + " has two operations " + own.name + " " +
+                             own.signature);
+    const std::size_t place = FindPlace(places, 0, inherited, own.name, own.signature);
+    if (place < inherited) {
+      table[place] = own.code;
+    } else {
+      places.push_back({entry.name, entry.signature});
+      table.push_back(own.code);
+    }
   }
-  record->vtable = RuntimeNewVtable(table.size());
   record->vtableCount = table.size();
+  record->vtable = RuntimeNewVtable(table.size());
   std::copy(table.begin(), table.end(), record->vtable);
 
-  for (std::size_t i = 0; i < events.size(); ++i) record->events[parentEvents + i].name = events[i];
-  for (std::size_t i = 0; i < properties.size(); ++i) {
-    record->properties.entries[parentProperties + i] = properties[i];
-    Attribute* scope = RuntimeAllocateAttributeTable(record->properties, parentProperties + i, 1);
-    scope[0] = {"__Scope", "Public", 1};
+  for (std::size_t i = 0; i < definition.events.size(); ++i)
+    record->events[parentEvents + i].name = StoredText(definition.events[i]);
+  for (std::size_t i = 0; i < definition.properties.size(); ++i) {
+    const std::size_t index = parentProperties + i;
+    PropertyEntry& property = record->properties.entries[index];
+    property = definition.properties[i];
+    property.name = StoredText(property.name);
+    property.type = StoredText(property.type);
+    const bool shared = property.flags & kPropertyShared;
+    Attribute* attributes = RuntimeAllocateAttributeTable(record->properties, index, shared ? 2 : 1);
+    attributes[0] = {RecordTextOf<"__Scope">(), RecordTextOf<"Public">(), 1};
+    if (shared) attributes[1] = {RecordTextOf<"__Shared">(), RecordTextOf<"">(), 0};
   }
-  record->attributes[0] = {"__Scope", "Public", 1};
+  if (definition.publicScope) record->attributes[0] = {RecordTextOf<"__Scope">(), RecordTextOf<"Public">(), 1};
+  for (const EventImplementation& implementation : definition.implementations)
+    record->events[RuntimeEventNumber(record, implementation.event) - 1].implementation = implementation.code;
   return record;
 }
 

@@ -1,11 +1,12 @@
 // The class registry: class records with their members, events, properties and attributes,
 // tables of virtual operations, typed calls through them, and objects made from a record.
 //
-// A class record describes a class to the platform. The system registers its own classes by
-// making a record from its parent's (RuntimeNewClass), filling a table of virtual operations
-// (RuntimeNewVtable) and its member entries, and naming the event implementations it brings.
-// A member of the system is then called through the object's table: Operation<...> gives
-// that call a type, so no code reads a slot by hand.
+// A class record describes a class to the platform. Every class, the platform's and the
+// system's, is registered by BuildClassRecord from what it adds to its parent: a record made
+// from the parent's (RuntimeNewClass), its table of virtual operations (RuntimeNewVtable), its
+// member and property entries with their attributes, and the event implementations it
+// brings. A member is then called through the object's table: Operation<...> gives that call
+// a type, so no code reads a slot by hand.
 #pragma once
 
 #include <cstddef>
@@ -61,10 +62,16 @@ struct Value;
 // declared class and returns the result.
 using Invoker = Value (*)(Code code, Object& self, const Value* arguments, std::size_t count);
 
+// The bits of a member entry's flags. There is one: a public member is also an operation of
+// the class's table of virtual operations (a place of its own, or the inherited place of the
+// same name and signature); a private member (0) has no place and is reached through its
+// entry only.
+inline constexpr std::uintptr_t kMemberPublic = 1;
+
 // One member of a class: seven words.
 struct MemberEntry {
   const char* name = nullptr;
-  std::uintptr_t flags = 0;  // 1 for a public member
+  std::uintptr_t flags = 0;  // kMemberPublic, or 0
   std::uintptr_t reserved1 = 0;
   std::uintptr_t reserved2 = 0;
   const char* signature = nullptr;  // "%result%arguments", e.g. "%o<CheckBox>%" or "%%o<PushButton>"
@@ -72,10 +79,21 @@ struct MemberEntry {
   Invoker invoker = nullptr;
 };
 
+// The bits of a property entry's flags.
+inline constexpr std::uintptr_t kPropertyPublic = 1;
+// One value for the class rather than one per object; the entry's attributes say "__Shared" too.
+inline constexpr std::uintptr_t kPropertyShared = 2;
+// Read and written through the entry's getter and setter.
+inline constexpr std::uintptr_t kPropertyReadWrite = 4;
+// A property list may set it: its getter and setter take any Object and a value of the
+// declared type's kind (MakeProperty makes such entries); RuntimeMassPropertySetter sets no
+// other property.
+inline constexpr std::uintptr_t kPropertyInLists = 16;
+
 // One property of a class: ten words.
 struct PropertyEntry {
   const char* name = nullptr;
-  std::uintptr_t flags = 0;
+  std::uintptr_t flags = 0;  // kProperty... bits
   std::uintptr_t reserved1 = 0;
   std::uintptr_t reserved2 = 0;
   const char* type = nullptr;  // the declared type: "b", "i4", "s", "color", "d", "u1", or an enumeration's name
@@ -105,7 +123,7 @@ struct ClassRecord {
   const char* name = nullptr;
   ClassRecord* parent = nullptr;
   std::size_t instanceSize = 0;
-  std::uintptr_t interfaceFlag = 0;  // 1 only for the platform's interface types
+  std::uintptr_t interfaceFlag = 0;  // 1 for an interface type; no class registers one
   std::uintptr_t reserved = 0;
   Code* vtable = nullptr;
   std::size_t vtableCount = 0;
@@ -154,21 +172,47 @@ Ref<T> RuntimeCheckCast(const Ref<U>& object, const ClassRecord* expected) {
   return RuntimeCheckCast<T>(object);
 }
 
-// Registers one of the platform's own classes: a record made from the parent's, with the
-// class's own members (each with the scope attribute "__Scope" "Public"), the operations of
-// its table after the parent's (an own operation may take the place of a parent's by name),
-// its own events after the parent's, and its own properties.
-struct PlatformMember {
-  MemberEntry entry;
-  bool virtualOperation = true;
-};
-ClassRecord* RegisterPlatformClass(const char* name, ClassRecord* parent, const std::vector<PlatformMember>& members,
-                                   const std::vector<const char*>& events,
-                                   const std::vector<PropertyEntry>& properties, Object* (*make)());
+// ---- Registration -------------------------------------------------------------------------
 
-// A member of a platform class with its place in the table of virtual operations.
-template <class Routine>
-PlatformMember VirtualMember(const char* name, const char* signature, Routine routine);
+// One of a class's own members, in member order (Member, HiddenMember and PrivateMember
+// below make them from routines).
+struct OwnMember {
+  const char* name = nullptr;
+  const char* signature = nullptr;  // "%result%arguments"
+  Code code = nullptr;
+  Invoker invoker = nullptr;
+  bool isPublic = true;  // see kMemberPublic
+  bool hidden = false;   // marked "Hidden" after its scope
+};
+
+// The implementation that a class brings for one of its events.
+struct EventImplementation {
+  const char* event;
+  Code code;
+};
+
+// What a class adds to its parent.
+struct ClassDefinition {
+  const char* name = nullptr;
+  ClassRecord* parent = nullptr;
+  std::vector<OwnMember> members = {};
+  std::vector<const char*> events = {};  // its new events, after the parent's
+  std::vector<PropertyEntry> properties = {};
+  std::vector<EventImplementation> implementations = {};  // for its own events or its parent's
+  Object* (*make)() = nullptr;  // none: the parent's
+  std::size_t instanceSize = 0;  // 0: the parent's (an Object's for a root)
+  bool publicScope = true;       // the class's own attribute "__Scope" "Public"
+};
+
+// Registers a class: a record that RuntimeNewClass makes from the parent's, with room for
+// exactly the parent's entries and the definition's. The class's own member entries follow
+// the parent's, each with its scope attribute ("Public" or "Private") and "Hidden" when asked;
+// its table is the parent's, where an own public member of the same name and signature as an
+// inherited operation takes that operation's place, then its other public members in member
+// order. Its events and properties follow the parent's; each own property has the scope
+// "Public", and "__Shared" when it is shared. Every name, signature and type is stored as a
+// record text. Raises RuntimeException for two own operations of one name and signature.
+ClassRecord* BuildClassRecord(const ClassDefinition& definition);
 
 template <class T>
 Object* MakeObject() {
@@ -254,14 +298,35 @@ Code CodeOf(Routine routine) {
   return reinterpret_cast<Code>(routine);
 }
 
+// A public member; the routine's type gives the member's invoker.
 template <class Routine>
-PlatformMember VirtualMember(const char* name, const char* signature, Routine routine) {
-  MemberEntry entry;
+OwnMember Member(const char* name, const char* signature, Routine routine) {
+  return {name, signature, CodeOf(routine), InvokerFor<Routine>(), true, false};
+}
+// A public member marked "Hidden".
+template <class Routine>
+OwnMember HiddenMember(const char* name, const char* signature, Routine routine) {
+  return {name, signature, CodeOf(routine), InvokerFor<Routine>(), true, true};
+}
+// A private member: in the member entries, not in the table.
+template <class Routine>
+OwnMember PrivateMember(const char* name, const char* signature, Routine routine) {
+  return {name, signature, CodeOf(routine), InvokerFor<Routine>(), false, false};
+}
+
+// A property entry from its getter and setter routines, whose types give its invokers.
+template <class Getter, class Setter>
+PropertyEntry AccessorProperty(const char* name, const char* type, std::uintptr_t flags, Getter getter,
+                               Setter setter) {
+  PropertyEntry entry;
   entry.name = name;
-  entry.signature = signature;
-  entry.code = CodeOf(routine);
-  entry.invoker = InvokerFor<Routine>();
-  return {entry, true};
+  entry.flags = flags;
+  entry.type = type;
+  entry.getter = CodeOf(getter);
+  entry.setter = CodeOf(setter);
+  entry.getterInvoker = InvokerFor<Getter>();
+  entry.setterInvoker = InvokerFor<Setter>();
+  return entry;
 }
 
 // ---- Typed calls through the table of virtual operations ----------------------------------

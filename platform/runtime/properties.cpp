@@ -60,7 +60,7 @@ void RuntimeMassPropertySetter(const Ref<Object>& object, std::string_view list)
   while (!reader.AtEnd()) {
     const std::string_view name = reader.Name();
     const PropertyEntry* property = RuntimeFindProperty(target.Record(), name);
-    if (!property || !property->setter)
+    if (!property || !(property->flags & kPropertyInLists) || !property->setter)
       throw RuntimeException("property list: the class " + String(target.Record() ? target.Record()->name : "?") +
                              " has no property " + String(name));
     switch (KindOfType(property->type)) {

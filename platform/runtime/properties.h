@@ -64,20 +64,13 @@ PropertyEntry MakeProperty(const char* name, const char* type) {
   using Set = void (*)(Object&, KindValue<K>);
   Get get = [](Object& self) -> KindResult<K> { return (dynamic_cast<C&>(self).*Getter)(); };
   Set set = [](Object& self, KindValue<K> value) { (dynamic_cast<C&>(self).*Setter)(value); };
-  PropertyEntry entry;
-  entry.name = name;
-  entry.flags = 21;  // read-write
-  entry.type = type;
-  entry.getter = CodeOf(get);
-  entry.setter = CodeOf(set);
-  entry.getterInvoker = InvokerFor<Get>();
-  entry.setterInvoker = InvokerFor<Set>();
-  return entry;
+  return AccessorProperty(name, type, kPropertyPublic | kPropertyReadWrite | kPropertyInLists, get, set);
 }
 
 // Sets, entry by entry in list order, each named property of the object to the entry's
 // value, as its setter would. Raises RuntimeException for a name that the object's class
-// does not declare or a list that ends inside an entry; what was set before stays set.
+// does not declare as a property that lists set (kPropertyInLists) or a list that ends inside
+// an entry; what was set before stays set.
 void RuntimeMassPropertySetter(const Ref<Object>& object, std::string_view list);
 
 // ---- Compiled property lists --------------------------------------------------------------

@@ -57,27 +57,30 @@ const std::map<String, void*>& PluginEntries() {
 
 ClassRecord* Application::GetClass() {
   static ClassRecord* record = [] {
-    const std::vector<PlatformMember> operations = {
-        VirtualMember("AddTrayItem", "%%p", &NothingWithPointer),
-        VirtualMember("DoEvents", "%%i4", &DoEvents),
-        VirtualMember("NewDocument", "%%", &NothingApp),
-        VirtualMember("OpenDocument", "%%s", &NothingWithText),
-        VirtualMember("RemoveTrayItem", "%%p", &NothingWithPointer),
-        VirtualMember("SleepCurrentThread", "%%i4", &DoEvents),
-        VirtualMember("YieldToNextThread", "%%", &NothingApp),
-        VirtualMember("_AddMenuHandler", "%%p", &NothingWithPointer),
-        VirtualMember("_AddPollableObject", "%%p", &NothingWithPointer),
-        VirtualMember("_DependencyList", "%p%", &NoDependencies),
-        VirtualMember("_DoSingleEvent", "%%", &NothingApp),
-        VirtualMember("_RemovePollableObject", "%%p", &NothingWithPointer),
+    const std::vector<OwnMember> operations = {
+        Member("AddTrayItem", "%%p", &NothingWithPointer),
+        Member("DoEvents", "%%i4", &DoEvents),
+        Member("NewDocument", "%%", &NothingApp),
+        Member("OpenDocument", "%%s", &NothingWithText),
+        Member("RemoveTrayItem", "%%p", &NothingWithPointer),
+        Member("SleepCurrentThread", "%%i4", &DoEvents),
+        Member("YieldToNextThread", "%%", &NothingApp),
+        Member("_AddMenuHandler", "%%p", &NothingWithPointer),
+        Member("_AddPollableObject", "%%p", &NothingWithPointer),
+        Member("_DependencyList", "%p%", &NoDependencies),
+        Member("_DoSingleEvent", "%%", &NothingApp),
+        Member("_RemovePollableObject", "%%p", &NothingWithPointer),
     };
     const std::vector<const char*> events = {"Activate",        "CancelClose",      "Close", "Deactivate",
                                              "EnableMenuItems", "HandleAppleEvent", "NewDocument", "Open",
                                              "OpenDocument",    "UnhandledException"};
-    ClassRecord* application =
-        RegisterPlatformClass("Application", nullptr, operations, events, {}, &MakeObject<Application>);
-    application->instanceSize = sizeof(Application);
-    return application;
+    return BuildClassRecord({
+        .name = "Application",
+        .members = operations,
+        .events = events,
+        .make = &MakeObject<Application>,
+        .instanceSize = sizeof(Application),
+    });
   }();
   return record;
 }

@@ -13,11 +13,14 @@ namespace platform {
 // ---- GroupBox -----------------------------------------------------------------------------
 
 ClassRecord* GroupBox::GetClass() {
-  static ClassRecord* const record = RegisterPlatformClass(
-      "GroupBox", RectControl::GetClass(), {}, {},
-      Joined({MakeProperty<PropertyKind::Text, &GroupBox::Caption, &GroupBox::SetCaption>("Caption", "s")},
-             FontProperties()),
-      &MakeObject<GroupBox>);
+  static ClassRecord* const record = BuildClassRecord({
+      .name = "GroupBox",
+      .parent = RectControl::GetClass(),
+      .properties = Joined(
+          {MakeProperty<PropertyKind::Text, &GroupBox::Caption, &GroupBox::SetCaption>("Caption", "s")},
+          FontProperties()),
+      .make = &MakeObject<GroupBox>,
+  });
   return record;
 }
 
@@ -32,9 +35,10 @@ void GroupBox::SetCaption(const String& caption) {
 // ---- CheckBox -----------------------------------------------------------------------------
 
 ClassRecord* CheckBox::GetClass() {
-  static ClassRecord* const record = RegisterPlatformClass(
-      "CheckBox", RectControl::GetClass(), {}, {},
-      Joined(
+  static ClassRecord* const record = BuildClassRecord({
+      .name = "CheckBox",
+      .parent = RectControl::GetClass(),
+      .properties = Joined(
           {
               MakeProperty<PropertyKind::Text, &CheckBox::Caption, &CheckBox::SetCaption>("Caption", "s"),
               MakeProperty<PropertyKind::Integer, &CheckBox::State, &CheckBox::SetState>("State", "State"),
@@ -43,7 +47,8 @@ ClassRecord* CheckBox::GetClass() {
               MakeProperty<PropertyKind::Text, &CheckBox::DataField, &CheckBox::SetDataField>("DataField", "s"),
           },
           FontProperties()),
-      &MakeObject<CheckBox>);
+      .make = &MakeObject<CheckBox>,
+  });
   return record;
 }
 
@@ -93,9 +98,11 @@ void CheckBox::SetCaption(const String& caption) {
 // ---- PushButton ---------------------------------------------------------------------------
 
 ClassRecord* PushButton::GetClass() {
-  static ClassRecord* const record = RegisterPlatformClass(
-      "PushButton", RectControl::GetClass(), {}, {"Action", "MouseDown", "MouseDrag", "MouseUp"},
-      Joined(
+  static ClassRecord* const record = BuildClassRecord({
+      .name = "PushButton",
+      .parent = RectControl::GetClass(),
+      .events = {"Action", "MouseDown", "MouseDrag", "MouseUp"},
+      .properties = Joined(
           {
               MakeProperty<PropertyKind::Text, &PushButton::Caption, &PushButton::SetCaption>("Caption", "s"),
               MakeProperty<PropertyKind::Boolean, &PushButton::Default, &PushButton::SetDefault>("Default", "b"),
@@ -104,7 +111,8 @@ ClassRecord* PushButton::GetClass() {
                   "ButtonStyle", "ButtonStyle"),
           },
           FontProperties()),
-      &MakeObject<PushButton>);
+      .make = &MakeObject<PushButton>,
+  });
   return record;
 }
 

@@ -24,15 +24,17 @@ void RequireUIThread() {
 // ---- Control ------------------------------------------------------------------------------
 
 ClassRecord* Control::GetClass() {
-  static ClassRecord* const record = RegisterPlatformClass(
-      "Control", nullptr, {}, {"Close", "Open"},
-      {
-          MakeProperty<PropertyKind::Text, &Control::Name, &Control::SetName>("Name", "s"),
-          MakeProperty<PropertyKind::Integer, &Control::Index, &Control::SetIndex>("Index", "i4"),
-          MakeProperty<PropertyKind::Integer, &Control::TabPanelIndex, &Control::SetTabPanelIndex>("TabPanelIndex",
-                                                                                                   "i4"),
-      },
-      nullptr);
+  static ClassRecord* const record = BuildClassRecord({
+      .name = "Control",
+      .events = {"Close", "Open"},
+      .properties =
+          {
+              MakeProperty<PropertyKind::Text, &Control::Name, &Control::SetName>("Name", "s"),
+              MakeProperty<PropertyKind::Integer, &Control::Index, &Control::SetIndex>("Index", "i4"),
+              MakeProperty<PropertyKind::Integer, &Control::TabPanelIndex, &Control::SetTabPanelIndex>(
+                  "TabPanelIndex", "i4"),
+          },
+  });
   return record;
 }
 
@@ -85,20 +87,16 @@ namespace {
 
 void ConstructorOperation(RectControl& self) { self.Constructor(); }
 
-constexpr RecordText kConstructorName("Constructor");
-constexpr RecordText kNoArguments("%%");
-
 }  // namespace
 
 ClassRecord* RectControl::GetClass() {
-  static ClassRecord* const record = RegisterPlatformClass(
-      "RectControl", Control::GetClass(),
-      {PlatformMember{MemberEntry{kConstructorName.c_str(), 0, 0, 0, kNoArguments.c_str(),
-                                  CodeOf(&ConstructorOperation), InvokerFor<void (*)(RectControl&)>()},
-                      true}},
-      {"ConstructContextualMenu", "ContextualMenuAction", "DragEnter", "DragExit", "DragOver", "DropObject", "KeyDown",
-       "KeyUp", "MouseEnter", "MouseExit", "MouseMove", "MouseWheel"},
-      {
+  static ClassRecord* const record = BuildClassRecord({
+      .name = "RectControl",
+      .parent = Control::GetClass(),
+      .members = {Member("Constructor", "%%", &ConstructorOperation)},
+      .events = {"ConstructContextualMenu", "ContextualMenuAction", "DragEnter", "DragExit", "DragOver", "DropObject",
+                 "KeyDown", "KeyUp", "MouseEnter", "MouseExit", "MouseMove", "MouseWheel"},
+      .properties = {
           MakeProperty<PropertyKind::Integer, &RectControl::Left, &RectControl::SetLeft>("Left", "i4"),
           MakeProperty<PropertyKind::Integer, &RectControl::Top, &RectControl::SetTop>("Top", "i4"),
           MakeProperty<PropertyKind::Integer, &RectControl::Width, &RectControl::SetWidth>("Width", "i4"),
@@ -118,7 +116,7 @@ ClassRecord* RectControl::GetClass() {
           MakeProperty<PropertyKind::Text, &RectControl::InitialParent, &RectControl::SetInitialParent>(
               "InitialParent", "s"),
       },
-      nullptr);
+  });
   return record;
 }
 

@@ -111,36 +111,43 @@ void RunEditCommand(std::string_view entryName) {
 
 ClassRecord* MenuItem::GetClass() {
   static ClassRecord* record = [] {
-    ClassRecord* item = RegisterPlatformClass(
-        "MenuItem", nullptr,
-        {
-            VirtualMember("Constructor", "%%", &MenuItemRoutines::Constructor),
-            VirtualMember("Constructor", "%%s", &MenuItemRoutines::ConstructorWithText),
-            VirtualMember("Append", "%%o<MenuItem>", &MenuItemRoutines::Append),
-            VirtualMember("Child", "%o<MenuItem>%s", &MenuItemRoutines::Child),
-            VirtualMember("_Lookup", "%o<Object>%s", &MenuItemRoutines::Lookup),
-        },
-        {"Action"}, {}, &MakeObject<MenuItem>);
+    ClassRecord* item = BuildClassRecord({
+        .name = "MenuItem",
+        .members =
+            {
+                Member("Constructor", "%%", &MenuItemRoutines::Constructor),
+                Member("Constructor", "%%s", &MenuItemRoutines::ConstructorWithText),
+                Member("Append", "%%o<MenuItem>", &MenuItemRoutines::Append),
+                Member("Child", "%o<MenuItem>%s", &MenuItemRoutines::Child),
+                Member("_Lookup", "%o<Object>%s", &MenuItemRoutines::Lookup),
+            },
+        .events = {"Action"},
+        .make = &MakeObject<MenuItem>,
+        .instanceSize = sizeof(MenuItem),
+    });
     if (item->vtableCount != kMenuItemOperationCount)
       throw RuntimeException("MenuItem's table does not hold its operations in their places");
-    item->instanceSize = sizeof(MenuItem);
     return item;
   }();
   return record;
 }
 
 ClassRecord* MenuBar::GetClass() {
-  static ClassRecord* record = RegisterPlatformClass("MenuBar", MenuItem::GetClass(), {}, {}, {}, &MakeObject<MenuBar>);
+  static ClassRecord* record = BuildClassRecord({
+      .name = "MenuBar",
+      .parent = MenuItem::GetClass(),
+      .make = &MakeObject<MenuBar>,
+  });
   return record;
 }
 
 ClassRecord* QuitMenuItem::GetClass() {
-  static ClassRecord* record = [] {
-    ClassRecord* quit = RegisterPlatformClass("QuitMenuItem", MenuItem::GetClass(), {}, {}, {},
-                                              &MakeObject<QuitMenuItem>);
-    quit->events[RuntimeEventNumber(quit, "Action") - 1].implementation = CodeOf(&QuitAction);
-    return quit;
-  }();
+  static ClassRecord* record = BuildClassRecord({
+      .name = "QuitMenuItem",
+      .parent = MenuItem::GetClass(),
+      .implementations = {{"Action", CodeOf(&QuitAction)}},
+      .make = &MakeObject<QuitMenuItem>,
+  });
   return record;
 }
 

@@ -14,13 +14,15 @@ namespace platform {
 // ---- ProgressBar --------------------------------------------------------------------------
 
 ClassRecord* ProgressBar::GetClass() {
-  static ClassRecord* const record = RegisterPlatformClass(
-      "ProgressBar", RectControl::GetClass(), {}, {},
-      {
+  static ClassRecord* const record = BuildClassRecord({
+      .name = "ProgressBar",
+      .parent = RectControl::GetClass(),
+      .properties = {
           MakeProperty<PropertyKind::Integer, &ProgressBar::Value, &ProgressBar::SetValue>("Value", "i4"),
           MakeProperty<PropertyKind::Integer, &ProgressBar::Maximum, &ProgressBar::SetMaximum>("Maximum", "i4"),
       },
-      &MakeObject<ProgressBar>);
+      .make = &MakeObject<ProgressBar>,
+  });
   return record;
 }
 
@@ -74,9 +76,10 @@ class LineWidget : public QWidget {
 }  // namespace
 
 ClassRecord* Line::GetClass() {
-  static ClassRecord* const record = RegisterPlatformClass(
-      "Line", RectControl::GetClass(), {}, {},
-      {
+  static ClassRecord* const record = BuildClassRecord({
+      .name = "Line",
+      .parent = RectControl::GetClass(),
+      .properties = {
           MakeProperty<PropertyKind::Integer, &Line::X1, &Line::SetX1>("X1", "i4"),
           MakeProperty<PropertyKind::Integer, &Line::Y1, &Line::SetY1>("Y1", "i4"),
           MakeProperty<PropertyKind::Integer, &Line::X2, &Line::SetX2>("X2", "i4"),
@@ -84,7 +87,8 @@ ClassRecord* Line::GetClass() {
           MakeProperty<PropertyKind::Integer, &Line::BorderWidth, &Line::SetBorderWidth>("BorderWidth", "i4"),
           MakeProperty<PropertyKind::Colour, &Line::LineColor, &Line::SetLineColor>("LineColor", "color"),
       },
-      &MakeObject<Line>);
+      .make = &MakeObject<Line>,
+  });
   return record;
 }
 
@@ -154,16 +158,18 @@ class RectangleWidget : public QWidget {
 
 ClassRecord* Rectangle::GetClass() {
   using R = Rectangle;
-  static ClassRecord* const record = RegisterPlatformClass(
-      "Rectangle", RectControl::GetClass(), {}, {},
-      {
+  static ClassRecord* const record = BuildClassRecord({
+      .name = "Rectangle",
+      .parent = RectControl::GetClass(),
+      .properties = {
           MakeProperty<PropertyKind::Colour, &R::FillColor, &R::SetFillColor>("FillColor", "color"),
           MakeProperty<PropertyKind::Integer, &R::BorderWidth, &R::SetBorderWidth>("BorderWidth", "i4"),
           MakeProperty<PropertyKind::Colour, &R::TopLeftColor, &R::SetTopLeftColor>("TopLeftColor", "color"),
           MakeProperty<PropertyKind::Colour, &R::BottomRightColor, &R::SetBottomRightColor>("BottomRightColor",
                                                                                             "color"),
       },
-      &MakeObject<Rectangle>);
+      .make = &MakeObject<Rectangle>,
+  });
   return record;
 }
 

@@ -35,9 +35,10 @@ void SetColour(QWidget* widget, QPalette::ColorRole role, Color color) {
 // ---- Label --------------------------------------------------------------------------------
 
 ClassRecord* Label::GetClass() {
-  static ClassRecord* const record = RegisterPlatformClass(
-      "Label", RectControl::GetClass(), {}, {},
-      Joined(
+  static ClassRecord* const record = BuildClassRecord({
+      .name = "Label",
+      .parent = RectControl::GetClass(),
+      .properties = Joined(
           {
               MakeProperty<PropertyKind::Text, &Label::Text, &Label::SetText>("Text", "s"),
               MakeProperty<PropertyKind::Integer, &Label::TextAlign, &Label::SetTextAlign>("TextAlign", "i4"),
@@ -49,7 +50,8 @@ ClassRecord* Label::GetClass() {
               MakeProperty<PropertyKind::Text, &Label::DataField, &Label::SetDataField>("DataField", "s"),
           },
           FontProperties()),
-      &MakeObject<Label>);
+      .make = &MakeObject<Label>,
+  });
   return record;
 }
 
@@ -122,9 +124,10 @@ void Label::SetTransparent(bool transparent) {
 
 ClassRecord* TextArea::GetClass() {
   using T = TextArea;
-  static ClassRecord* const record = RegisterPlatformClass(
-      "TextArea", RectControl::GetClass(), {}, {},
-      Joined(
+  static ClassRecord* const record = BuildClassRecord({
+      .name = "TextArea",
+      .parent = RectControl::GetClass(),
+      .properties = Joined(
           {
               MakeProperty<PropertyKind::Boolean, &T::MultiLine, &T::SetMultiLine>("MultiLine", "b"),
               MakeProperty<PropertyKind::Boolean, &T::ScrollBarHorizontal, &T::SetScrollBarHorizontal>(
@@ -151,7 +154,8 @@ ClassRecord* TextArea::GetClass() {
               MakeProperty<PropertyKind::Double, &T::LineSpacing, &T::SetLineSpacing>("LineSpacing", "d"),
           },
           FontProperties()),
-      &MakeObject<TextArea>);
+      .make = &MakeObject<TextArea>,
+  });
   return record;
 }
 

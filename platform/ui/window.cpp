@@ -121,42 +121,42 @@ void ImplementOpen(Window& w) { WindowHooks::Open(w); }
 ClassRecord* Window::GetClass() {
   static ClassRecord* record = [] {
     using K = PropertyKind;
-    const std::vector<PlatformMember> operations = {
-        VirtualMember("AcceptFileDrop", "%%s", &NothingWithText),
-        VirtualMember("AcceptMacDataDrop", "%%s", &NothingWithText),
-        VirtualMember("AcceptPictureDrop", "%%", &Nothing),
-        VirtualMember("AcceptRawDataDrop", "%%s", &NothingWithText),
-        VirtualMember("AcceptTextDrop", "%%", &Nothing),
-        VirtualMember("Close", "%%", &OpClose),
-        VirtualMember("Constructor", "%%", &OpConstructor),
-        VirtualMember("Control", "%o<Control>%i4", &OpControl),
-        VirtualMember("DrawInto", "%%pi4i4", &OpDrawInto),
-        VirtualMember("FocusNext", "%%", &OpFocusNext),
-        VirtualMember("FocusPrevious", "%%", &OpFocusPrevious),
-        VirtualMember("Hide", "%%", &OpHide),
-        VirtualMember("Invalidate", "%%b", &OpInvalidate),
-        VirtualMember("Invalidate", "%%i4i4i4i4b", &OpInvalidateRect),
-        VirtualMember("Maximize", "%%", &OpMaximize),
-        VirtualMember("Minimize", "%%", &OpMinimize),
-        VirtualMember("Operator_Convert", "%s%", &OpConvert),
-        VirtualMember("Refresh", "%%", &OpRefresh),
-        VirtualMember("RefreshRect", "%%i4i4i4i4", &OpRefreshRect),
-        VirtualMember("Restore", "%%", &OpRestore),
-        VirtualMember("SetFocus", "%%", &OpSetFocus),
-        VirtualMember("Show", "%%", &OpShow),
-        VirtualMember("ShowModal", "%%", &OpShowModal),
-        VirtualMember("ShowModalWithin", "%%o<Window>", &OpShowModalWithin),
-        VirtualMember("ShowWithin", "%%o<Window>", &OpShowWithin),
-        VirtualMember("TrueWindow", "%o<Window>%", &OpSelf),
-        VirtualMember("UpdateNow", "%%", &OpUpdateNow),
-        VirtualMember("Window", "%o<Window>%", &OpSelf),
-        VirtualMember("_AddControl", "%%so<Object>", &OpAddControl),
-        VirtualMember("_AddMenuHandler", "%%sp", &OpAddMenuHandler),
-        VirtualMember("_ControlByName", "%o<Object>%s", &OpControlByName),
-        VirtualMember("_ControlByNameIndex", "%o<Object>%si4", &OpControlByNameIndex),
-        VirtualMember("_DependencyList", "%p%", &OpDependencyList),
-        VirtualMember("_Move", "%%i4i4", &OpMove),
-        VirtualMember("__New", "%o<Object>%p", &OpNew),
+    const std::vector<OwnMember> operations = {
+        Member("AcceptFileDrop", "%%s", &NothingWithText),
+        Member("AcceptMacDataDrop", "%%s", &NothingWithText),
+        Member("AcceptPictureDrop", "%%", &Nothing),
+        Member("AcceptRawDataDrop", "%%s", &NothingWithText),
+        Member("AcceptTextDrop", "%%", &Nothing),
+        Member("Close", "%%", &OpClose),
+        Member("Constructor", "%%", &OpConstructor),
+        Member("Control", "%o<Control>%i4", &OpControl),
+        Member("DrawInto", "%%pi4i4", &OpDrawInto),
+        Member("FocusNext", "%%", &OpFocusNext),
+        Member("FocusPrevious", "%%", &OpFocusPrevious),
+        Member("Hide", "%%", &OpHide),
+        Member("Invalidate", "%%b", &OpInvalidate),
+        Member("Invalidate", "%%i4i4i4i4b", &OpInvalidateRect),
+        Member("Maximize", "%%", &OpMaximize),
+        Member("Minimize", "%%", &OpMinimize),
+        Member("Operator_Convert", "%s%", &OpConvert),
+        Member("Refresh", "%%", &OpRefresh),
+        Member("RefreshRect", "%%i4i4i4i4", &OpRefreshRect),
+        Member("Restore", "%%", &OpRestore),
+        Member("SetFocus", "%%", &OpSetFocus),
+        Member("Show", "%%", &OpShow),
+        Member("ShowModal", "%%", &OpShowModal),
+        Member("ShowModalWithin", "%%o<Window>", &OpShowModalWithin),
+        Member("ShowWithin", "%%o<Window>", &OpShowWithin),
+        Member("TrueWindow", "%o<Window>%", &OpSelf),
+        Member("UpdateNow", "%%", &OpUpdateNow),
+        Member("Window", "%o<Window>%", &OpSelf),
+        Member("_AddControl", "%%so<Object>", &OpAddControl),
+        Member("_AddMenuHandler", "%%sp", &OpAddMenuHandler),
+        Member("_ControlByName", "%o<Object>%s", &OpControlByName),
+        Member("_ControlByNameIndex", "%o<Object>%si4", &OpControlByNameIndex),
+        Member("_DependencyList", "%p%", &OpDependencyList),
+        Member("_Move", "%%i4i4", &OpMove),
+        Member("__New", "%o<Object>%p", &OpNew),
     };
     const std::vector<const char*> events = {
         "Activate",   "AddMenuHandlers", "CancelClose", "Close",      "ConstructContextualMenu",
@@ -189,12 +189,17 @@ ClassRecord* Window::GetClass() {
         MakeProperty<K::Boolean, &Window::FullScreenButton, &Window::SetFullScreenButton>("FullScreenButton", "b"),
         MakeProperty<K::Integer, &Window::MacProcId, &Window::SetMacProcId>("MacProcId", "i4"),
     };
-    ClassRecord* window = RegisterPlatformClass("Window", nullptr, operations, events, properties, &MakeObject<Window>);
-    window->instanceSize = sizeof(Window);
-    window->events[RuntimeEventNumber(window, "Layout") - 1].implementation = CodeOf(&ImplementLayout);
-    window->events[RuntimeEventNumber(window, "CreateControls") - 1].implementation = CodeOf(&ImplementCreateControls);
-    window->events[RuntimeEventNumber(window, "Open") - 1].implementation = CodeOf(&ImplementOpen);
-    return window;
+    return BuildClassRecord({
+        .name = "Window",
+        .members = operations,
+        .events = events,
+        .properties = properties,
+        .implementations = {{"Layout", CodeOf(&ImplementLayout)},
+                            {"CreateControls", CodeOf(&ImplementCreateControls)},
+                            {"Open", CodeOf(&ImplementOpen)}},
+        .make = &MakeObject<Window>,
+        .instanceSize = sizeof(Window),
+    });
   }();
   return record;
 }

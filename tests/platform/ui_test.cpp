@@ -11,6 +11,7 @@
 #include <QPushButton>
 
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 #include "platform/ui.h"
@@ -372,6 +373,113 @@ TEST(Runtime, TheUserInterfaceRaisesOffItsThread) {
   }).join();
   EXPECT_TRUE(raised);
   EXPECT_EQ(label->Text(), "");
+}
+
+// ---- Class records ------------------------------------------------------------------------
+
+void Noop(Object&) {}
+void NoopWithText(Object&, const String&) {}
+
+// A root with two operations and a private member, a child that takes one of them over and
+// adds one, a grandchild that takes over an inherited one of each generation.
+struct Family {
+  ClassRecord* root = BuildClassRecord({
+      .name = "Root",
+      .members = {Member("Open", "%%", &Noop), Member("Open", "%%s", &NoopWithText),
+                  PrivateMember("Walk", "%%", &Noop)},
+  });
+  ClassRecord* child = BuildClassRecord({
+      .name = "Child",
+      .parent = root,
+      .members = {Member("Extra", "%%", &Noop), HiddenMember("Open", "%%s", &NoopWithText)},
+  });
+  ClassRecord* grandchild = BuildClassRecord({
+      .name = "Grandchild",
+      .parent = child,
+      .members = {Member("Open", "%%", &Noop), Member("Extra", "%%", &Noop), Member("Open", "%%i4", &Noop)},
+  });
+};
+
+const MemberEntry& Own(const ClassRecord* record, std::size_t i) {
+  return record->members.entries[record->parent->members.entries.size() + i];
+}
+
+TEST(ClassRecords, AnOwnOperationTakesTheInheritedPlaceOfItsNameAndSignature) {
+  const Family f;
+  ASSERT_EQ(f.root->vtableCount, 2u);  // the private member has no place
+  EXPECT_EQ(f.root->members.entries[2].flags, 0u);
+  EXPECT_STREQ(f.root->members.attributes[2][0].value, "Private");
+
+  ASSERT_EQ(f.child->vtableCount, 3u);
+  EXPECT_EQ(f.child->vtable[0], f.root->vtable[0]);
+  EXPECT_EQ(f.child->vtable[1], Own(f.child, 1).code);  // Open(s) taken over, not appended
+  EXPECT_EQ(f.child->vtable[2], Own(f.child, 0).code);
+  ASSERT_EQ(f.child->members.attributes[4].size(), 2u);
+  EXPECT_STREQ(f.child->members.attributes[4][1].name, "Hidden");
+
+  // Found again through a class that took a place over: Open() at 0, Extra at 2; Open(i4),
+  // of a signature none had, gets a place of its own.
+  ASSERT_EQ(f.grandchild->vtableCount, 4u);
+  EXPECT_EQ(f.grandchild->vtable[0], Own(f.grandchild, 0).code);
+  EXPECT_EQ(f.grandchild->vtable[1], f.child->vtable[1]);
+  EXPECT_EQ(f.grandchild->vtable[2], Own(f.grandchild, 1).code);
+  EXPECT_EQ(f.grandchild->vtable[3], Own(f.grandchild, 2).code);
+  EXPECT_EQ(f.grandchild->members.entries.size(), 8u);
+}
+
+TEST(ClassRecords, TwoOwnOperationsOfOneNameAndSignatureAreRefused) {
+  EXPECT_THROW(
+      BuildClassRecord({.name = "Twice", .members = {Member("Open", "%%", &Noop), Member("Open", "%%", &Noop)}}),
+      RuntimeException);
+}
+
+// Every member of the platform's classes is public, with its place (the one meaning of the
+// member flags), and every text of a record carries its count.
+TEST(ClassRecords, PlatformMembersArePublicAndTheirTextsAreRecordTexts) {
+  for (const ClassRecord* record :
+       {Application::GetClass(), Window::GetClass(), MenuItem::GetClass(), MenuBar::GetClass(),
+        QuitMenuItem::GetClass(), Control::GetClass(), RectControl::GetClass(), GroupBox::GetClass(),
+        CheckBox::GetClass(), PushButton::GetClass(), Label::GetClass(), ProgressBar::GetClass(), Line::GetClass(),
+        Rectangle::GetClass(), TextArea::GetClass()}) {
+    SCOPED_TRACE(record->name);
+    EXPECT_EQ(RecordTextLength(record->name), std::strlen(record->name));
+    for (const MemberEntry& member : record->members.entries) {
+      EXPECT_EQ(member.flags, kMemberPublic) << member.name;
+      EXPECT_EQ(RecordTextLength(member.signature), std::strlen(member.signature)) << member.name;
+    }
+    for (const PropertyEntry& property : record->properties.entries) {
+      EXPECT_EQ(property.flags, kPropertyPublic | kPropertyReadWrite | kPropertyInLists) << property.name;
+      EXPECT_EQ(RecordTextLength(property.type), std::strlen(property.type)) << property.name;
+    }
+  }
+}
+
+// A shared property is marked so in its attributes; a property list sets only the properties
+// whose entries say that lists may set them.
+struct Counter : Object {
+  std::int32_t value = 0;
+};
+std::int32_t GetCounter(Object& self) { return dynamic_cast<Counter&>(self).value; }
+void SetCounter(Object& self, std::int32_t value) { dynamic_cast<Counter&>(self).value = value; }
+
+TEST(ClassRecords, SharedPropertiesAndPropertiesThatListsSet) {
+  ClassRecord* record = BuildClassRecord({
+      .name = "Counter",
+      .properties = {AccessorProperty("Listed", "i4", kPropertyPublic | kPropertyReadWrite | kPropertyInLists,
+                                      &GetCounter, &SetCounter),
+                     AccessorProperty("Shared", "i4", kPropertyPublic | kPropertyShared | kPropertyReadWrite,
+                                      &GetCounter, &SetCounter)},
+      .make = &MakeObject<Counter>,
+  });
+  ASSERT_EQ(record->properties.attributes[0].size(), 1u);
+  ASSERT_EQ(record->properties.attributes[1].size(), 2u);
+  EXPECT_STREQ(record->properties.attributes[1][1].name, "__Shared");
+
+  const Ref<Object> counter = RuntimeNewObject(record);
+  RuntimeMassPropertySetter(counter, std::string_view("Listed \0\0\0\x07", 11));
+  EXPECT_EQ(RuntimeCheckCast<Counter>(counter)->value, 7);
+  EXPECT_THROW(RuntimeMassPropertySetter(counter, std::string_view("Shared \0\0\0\x09", 11)), RuntimeException);
+  EXPECT_EQ(RuntimeCheckCast<Counter>(counter)->value, 7);
 }
 
 }  // namespace
