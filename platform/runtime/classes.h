@@ -342,7 +342,7 @@ class Operation<R(Self&, A...)> {
   using Routine = R (*)(Self&, A...);
   constexpr explicit Operation(std::size_t slot) : slot_(slot) {}
 
-  std::size_t Slot() const noexcept { return slot_; }
+  constexpr std::size_t Slot() const noexcept { return slot_; }
   // The routine in this place of the object's table.
   Routine In(const Object& object) const {
     const ClassRecord* record = object.Record();

@@ -58,18 +58,9 @@ const std::map<String, void*>& PluginEntries() {
 ClassRecord* Application::GetClass() {
   static ClassRecord* record = [] {
     const std::vector<OwnMember> operations = {
-        Member("AddTrayItem", "%%p", &NothingWithPointer),
-        Member("DoEvents", "%%i4", &DoEvents),
-        Member("NewDocument", "%%", &NothingApp),
-        Member("OpenDocument", "%%s", &NothingWithText),
-        Member("RemoveTrayItem", "%%p", &NothingWithPointer),
-        Member("SleepCurrentThread", "%%i4", &DoEvents),
-        Member("YieldToNextThread", "%%", &NothingApp),
-        Member("_AddMenuHandler", "%%p", &NothingWithPointer),
-        Member("_AddPollableObject", "%%p", &NothingWithPointer),
-        Member("_DependencyList", "%p%", &NoDependencies),
-        Member("_DoSingleEvent", "%%", &NothingApp),
-        Member("_RemovePollableObject", "%%p", &NothingWithPointer),
+#define APPLICATION_MEMBER(slot, name, signature, routine) Member(name, signature, &routine),
+        APPLICATION_OPERATIONS(APPLICATION_MEMBER)
+#undef APPLICATION_MEMBER
     };
     const std::vector<const char*> events = {"Activate",        "CancelClose",      "Close", "Deactivate",
                                              "EnableMenuItems", "HandleAppleEvent", "NewDocument", "Open",

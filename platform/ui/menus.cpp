@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <type_traits>
 
 #include "platform/ui/qt_text.h"
 #include "platform/ui/ui.h"
@@ -66,6 +67,13 @@ struct MenuItemRoutines {
   }
 };
 
+// Each typed call runs, through its place, a routine of its own type.
+#define MENU_ITEM_TYPED(slot, name, signature, routine)                                                         \
+  static_assert(MenuItemOperations::slot.Slot() == At(MenuItemSlot::slot));                                    \
+  static_assert(std::is_same_v<std::remove_cv_t<decltype(MenuItemOperations::slot)>::Routine, decltype(&routine)>);
+MENU_ITEM_OPERATIONS(MENU_ITEM_TYPED)
+#undef MENU_ITEM_TYPED
+
 namespace {
 
 void QuitAction(MenuItem&) { Quit(0); }
@@ -110,25 +118,17 @@ void RunEditCommand(std::string_view entryName) {
 // ---- Class records ------------------------------------------------------------------------
 
 ClassRecord* MenuItem::GetClass() {
-  static ClassRecord* record = [] {
-    ClassRecord* item = BuildClassRecord({
-        .name = "MenuItem",
-        .members =
-            {
-                Member("Constructor", "%%", &MenuItemRoutines::Constructor),
-                Member("Constructor", "%%s", &MenuItemRoutines::ConstructorWithText),
-                Member("Append", "%%o<MenuItem>", &MenuItemRoutines::Append),
-                Member("Child", "%o<MenuItem>%s", &MenuItemRoutines::Child),
-                Member("_Lookup", "%o<Object>%s", &MenuItemRoutines::Lookup),
-            },
-        .events = {"Action"},
-        .make = &MakeObject<MenuItem>,
-        .instanceSize = sizeof(MenuItem),
-    });
-    if (item->vtableCount != kMenuItemOperationCount)
-      throw RuntimeException("MenuItem's table does not hold its operations in their places");
-    return item;
-  }();
+  static ClassRecord* record = BuildClassRecord({
+      .name = "MenuItem",
+      .members = {
+#define MENU_ITEM_MEMBER(slot, name, signature, routine) Member(name, signature, &routine),
+          MENU_ITEM_OPERATIONS(MENU_ITEM_MEMBER)
+#undef MENU_ITEM_MEMBER
+      },
+      .events = {"Action"},
+      .make = &MakeObject<MenuItem>,
+      .instanceSize = sizeof(MenuItem),
+  });
   return record;
 }
 

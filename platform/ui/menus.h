@@ -18,14 +18,22 @@ namespace platform {
 
 class MenuItem;
 
-// The places of MenuItem's table of virtual operations, in table order. MenuBar and
-// QuitMenuItem keep them unchanged and add none; a subclass's own operations follow them.
+// MenuItem's virtual operations in table order, one row each: its place, its member name, its
+// signature, and the routine of menus.cpp that its place runs. The first Constructor makes an
+// entry that belongs to no menu, the second the same with its Text. MenuBar and QuitMenuItem
+// keep them unchanged and add none; a subclass's own operations follow them.
+#define MENU_ITEM_OPERATIONS(OP)                                                          \
+  OP(Constructor, "Constructor", "%%", MenuItemRoutines::Constructor)                     \
+  OP(ConstructorWithText, "Constructor", "%%s", MenuItemRoutines::ConstructorWithText)    \
+  OP(Append, "Append", "%%o<MenuItem>", MenuItemRoutines::Append)                         \
+  OP(Child, "Child", "%o<MenuItem>%s", MenuItemRoutines::Child)                           \
+  OP(_Lookup, "_Lookup", "%o<Object>%s", MenuItemRoutines::Lookup)
+
+// The places of MenuItem's table of virtual operations, in table order.
 enum class MenuItemSlot : std::size_t {
-  Constructor,          // no arguments: a new entry that belongs to no menu
-  ConstructorWithText,  // the same, with its Text
-  Append,
-  Child,
-  _Lookup,
+#define MENU_ITEM_SLOT(slot, ...) slot,
+  MENU_ITEM_OPERATIONS(MENU_ITEM_SLOT)
+#undef MENU_ITEM_SLOT
   Count
 };
 inline constexpr std::size_t kMenuItemOperationCount = static_cast<std::size_t>(MenuItemSlot::Count);

@@ -8,6 +8,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <type_traits>
 
 #include "platform/ui/qt_text.h"
 #include "platform/ui/ui.h"
@@ -96,6 +97,29 @@ void* OpDependencyList(Window&) { return nullptr; }
 void OpMove(Window& w, std::int32_t x, std::int32_t y) { w.QtWindow()->move(x, y); }
 Ref<Object> OpNew(Window& w, ClassRecord* record) { return w.__New(record); }
 
+// The routine that each place runs, by place.
+template <WindowSlot Slot>
+struct RoutineAt;
+#define WINDOW_ROUTINE(slot, name, signature, routine) \
+  template <>                                         \
+  struct RoutineAt<WindowSlot::slot> {                \
+    using Type = decltype(&routine);                  \
+  };
+WINDOW_OPERATIONS(WINDOW_ROUTINE)
+#undef WINDOW_ROUTINE
+
+// A typed call has the type of the routine in the place it calls.
+template <const auto& Typed>
+constexpr bool kTypedAsItsRoutine =
+    std::is_same_v<typename std::remove_cvref_t<decltype(Typed)>::Routine,
+                   typename RoutineAt<static_cast<WindowSlot>(Typed.Slot())>::Type>;
+static_assert(kTypedAsItsRoutine<WindowOperations::Constructor>);
+static_assert(kTypedAsItsRoutine<WindowOperations::Show>);
+static_assert(kTypedAsItsRoutine<WindowOperations::Close>);
+static_assert(kTypedAsItsRoutine<WindowOperations::_AddControl>);
+static_assert(kTypedAsItsRoutine<WindowOperations::_ControlByName>);
+static_assert(kTypedAsItsRoutine<WindowOperations::__New>);
+
 // Window's own implementations of its three construction events.
 void ImplementLayout(Window& w);
 void ImplementCreateControls(Window& w);
@@ -122,41 +146,9 @@ ClassRecord* Window::GetClass() {
   static ClassRecord* record = [] {
     using K = PropertyKind;
     const std::vector<OwnMember> operations = {
-        Member("AcceptFileDrop", "%%s", &NothingWithText),
-        Member("AcceptMacDataDrop", "%%s", &NothingWithText),
-        Member("AcceptPictureDrop", "%%", &Nothing),
-        Member("AcceptRawDataDrop", "%%s", &NothingWithText),
-        Member("AcceptTextDrop", "%%", &Nothing),
-        Member("Close", "%%", &OpClose),
-        Member("Constructor", "%%", &OpConstructor),
-        Member("Control", "%o<Control>%i4", &OpControl),
-        Member("DrawInto", "%%pi4i4", &OpDrawInto),
-        Member("FocusNext", "%%", &OpFocusNext),
-        Member("FocusPrevious", "%%", &OpFocusPrevious),
-        Member("Hide", "%%", &OpHide),
-        Member("Invalidate", "%%b", &OpInvalidate),
-        Member("Invalidate", "%%i4i4i4i4b", &OpInvalidateRect),
-        Member("Maximize", "%%", &OpMaximize),
-        Member("Minimize", "%%", &OpMinimize),
-        Member("Operator_Convert", "%s%", &OpConvert),
-        Member("Refresh", "%%", &OpRefresh),
-        Member("RefreshRect", "%%i4i4i4i4", &OpRefreshRect),
-        Member("Restore", "%%", &OpRestore),
-        Member("SetFocus", "%%", &OpSetFocus),
-        Member("Show", "%%", &OpShow),
-        Member("ShowModal", "%%", &OpShowModal),
-        Member("ShowModalWithin", "%%o<Window>", &OpShowModalWithin),
-        Member("ShowWithin", "%%o<Window>", &OpShowWithin),
-        Member("TrueWindow", "%o<Window>%", &OpSelf),
-        Member("UpdateNow", "%%", &OpUpdateNow),
-        Member("Window", "%o<Window>%", &OpSelf),
-        Member("_AddControl", "%%so<Object>", &OpAddControl),
-        Member("_AddMenuHandler", "%%sp", &OpAddMenuHandler),
-        Member("_ControlByName", "%o<Object>%s", &OpControlByName),
-        Member("_ControlByNameIndex", "%o<Object>%si4", &OpControlByNameIndex),
-        Member("_DependencyList", "%p%", &OpDependencyList),
-        Member("_Move", "%%i4i4", &OpMove),
-        Member("__New", "%o<Object>%p", &OpNew),
+#define WINDOW_MEMBER(slot, name, signature, routine) Member(name, signature, &routine),
+        WINDOW_OPERATIONS(WINDOW_MEMBER)
+#undef WINDOW_MEMBER
     };
     const std::vector<const char*> events = {
         "Activate",   "AddMenuHandlers", "CancelClose", "Close",      "ConstructContextualMenu",

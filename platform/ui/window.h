@@ -18,20 +18,59 @@ namespace platform {
 class MenuBar;
 class Window;
 
+// Window's virtual operations in table order, one row each: its place, its member name, its
+// signature, and the routine of window.cpp that its place runs. The places and the
+// registration are both made from this list.
+#define WINDOW_OPERATIONS(OP)                                              \
+  OP(AcceptFileDrop, "AcceptFileDrop", "%%s", NothingWithText)             \
+  OP(AcceptMacDataDrop, "AcceptMacDataDrop", "%%s", NothingWithText)       \
+  OP(AcceptPictureDrop, "AcceptPictureDrop", "%%", Nothing)                \
+  OP(AcceptRawDataDrop, "AcceptRawDataDrop", "%%s", NothingWithText)       \
+  OP(AcceptTextDrop, "AcceptTextDrop", "%%", Nothing)                      \
+  OP(Close, "Close", "%%", OpClose)                                        \
+  OP(Constructor, "Constructor", "%%", OpConstructor)                      \
+  OP(Control, "Control", "%o<Control>%i4", OpControl)                      \
+  OP(DrawInto, "DrawInto", "%%pi4i4", OpDrawInto)                          \
+  OP(FocusNext, "FocusNext", "%%", OpFocusNext)                            \
+  OP(FocusPrevious, "FocusPrevious", "%%", OpFocusPrevious)                \
+  OP(Hide, "Hide", "%%", OpHide)                                           \
+  OP(Invalidate, "Invalidate", "%%b", OpInvalidate)                        \
+  OP(InvalidateRect, "Invalidate", "%%i4i4i4i4b", OpInvalidateRect)        \
+  OP(Maximize, "Maximize", "%%", OpMaximize)                               \
+  OP(Minimize, "Minimize", "%%", OpMinimize)                               \
+  OP(Operator_Convert, "Operator_Convert", "%s%", OpConvert)               \
+  OP(Refresh, "Refresh", "%%", OpRefresh)                                  \
+  OP(RefreshRect, "RefreshRect", "%%i4i4i4i4", OpRefreshRect)              \
+  OP(Restore, "Restore", "%%", OpRestore)                                  \
+  OP(SetFocus, "SetFocus", "%%", OpSetFocus)                               \
+  OP(Show, "Show", "%%", OpShow)                                           \
+  OP(ShowModal, "ShowModal", "%%", OpShowModal)                            \
+  OP(ShowModalWithin, "ShowModalWithin", "%%o<Window>", OpShowModalWithin) \
+  OP(ShowWithin, "ShowWithin", "%%o<Window>", OpShowWithin)                \
+  OP(TrueWindow, "TrueWindow", "%o<Window>%", OpSelf)                      \
+  OP(UpdateNow, "UpdateNow", "%%", OpUpdateNow)                            \
+  OP(Window, "Window", "%o<Window>%", OpSelf)                              \
+  OP(_AddControl, "_AddControl", "%%so<Object>", OpAddControl)             \
+  OP(_AddMenuHandler, "_AddMenuHandler", "%%sp", OpAddMenuHandler)         \
+  OP(_ControlByName, "_ControlByName", "%o<Object>%s", OpControlByName)    \
+  OP(_ControlByNameIndex, "_ControlByNameIndex", "%o<Object>%si4", OpControlByNameIndex) \
+  OP(_DependencyList, "_DependencyList", "%p%", OpDependencyList)          \
+  OP(_Move, "_Move", "%%i4i4", OpMove)                                     \
+  OP(__New, "__New", "%o<Object>%p", OpNew)
+
 // The places of Window's table of virtual operations, in table order.
 enum class WindowSlot : std::size_t {
-  AcceptFileDrop, AcceptMacDataDrop, AcceptPictureDrop, AcceptRawDataDrop, AcceptTextDrop, Close,
-  Constructor, Control, DrawInto, FocusNext, FocusPrevious, Hide, Invalidate, InvalidateRect,
-  Maximize, Minimize, Operator_Convert, Refresh, RefreshRect, Restore, SetFocus, Show, ShowModal,
-  ShowModalWithin, ShowWithin, TrueWindow, UpdateNow, Window, _AddControl, _AddMenuHandler,
-  _ControlByName, _ControlByNameIndex, _DependencyList, _Move, __New,
+#define WINDOW_SLOT(slot, ...) slot,
+  WINDOW_OPERATIONS(WINDOW_SLOT)
+#undef WINDOW_SLOT
   Count
 };
 inline constexpr std::size_t kWindowOperationCount = static_cast<std::size_t>(WindowSlot::Count);
 
 constexpr std::size_t At(WindowSlot slot) { return static_cast<std::size_t>(slot); }
 
-// Typed calls of the Window operations that the system makes through a window's table.
+// Typed calls of the Window operations that the system makes through a window's table; each
+// type is checked against the routine that its place runs (window.cpp).
 struct WindowOperations {
   static constexpr Operation<void(Window&)> Constructor{At(WindowSlot::Constructor)};
   static constexpr Operation<void(Window&)> Show{At(WindowSlot::Show)};

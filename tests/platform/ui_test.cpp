@@ -454,6 +454,20 @@ TEST(ClassRecords, PlatformMembersArePublicAndTheirTextsAreRecordTexts) {
   }
 }
 
+// Window's places, its member entries and the typed calls come from one list.
+TEST(ClassRecords, EachPlaceOfWindowsTableRunsTheMemberOfItsRow) {
+  const ClassRecord* window = Window::GetClass();
+  ASSERT_EQ(window->vtableCount, kWindowOperationCount);
+  ASSERT_EQ(kWindowOperationCount, 35u);
+  for (std::size_t i = 0; i < kWindowOperationCount; ++i)
+    EXPECT_EQ(window->vtable[i], window->members.entries[i].code) << window->members.entries[i].name;
+  const MemberEntry& rect = window->members.entries[At(WindowSlot::InvalidateRect)];
+  EXPECT_STREQ(rect.name, "Invalidate");
+  EXPECT_STREQ(rect.signature, "%%i4i4i4i4b");
+  EXPECT_STREQ(window->members.entries[WindowOperations::__New.Slot()].name, "__New");
+  EXPECT_STREQ(window->members.entries[WindowOperations::_ControlByName.Slot()].name, "_ControlByName");
+}
+
 // A shared property is marked so in its attributes; a property list sets only the properties
 // whose entries say that lists may set them.
 struct Counter : Object {
