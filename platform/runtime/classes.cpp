@@ -126,6 +126,12 @@ ClassRecord* BuildClassRecord(const ClassDefinition& definition) {
   const std::size_t parentProperties = parent ? parent->properties.entries.size() : 0;
   std::vector<TablePlace> places = TablePlaces(parent);
   const std::size_t inherited = places.size();
+  for (auto own = definition.members.begin(); own != definition.members.end(); ++own)
+    for (auto other = definition.members.begin(); other != own; ++other)
+      if (own->isPublic && other->isPublic && std::string_view(own->name) == other->name &&
+          std::string_view(own->signature) == other->signature)
+        throw RuntimeException(String("the class ") + definition.name + " has two operations " + own->name + " " +
+                               own->signature);
 
   ClassRecord* record = RuntimeNewClass(parent, parentMembers + definition.members.size(), 0,
                                         parentEvents + definition.events.size(), 0,
@@ -151,9 +157,6 @@ ClassRecord* BuildClassRecord(const ClassDefinition& definition) {
     attributes[0] = {RecordTextOf<"__Scope">(), own.isPublic ? RecordTextOf<"Public">() : RecordTextOf<"Private">(), 1};
     if (own.hidden) attributes[1] = {RecordTextOf<"Hidden">(), RecordTextOf<"">(), 0};
     if (!own.isPublic) continue;
-    if (FindPlace(places, inherited, places.size(), own.name, own.signature) != places.size())
-      throw RuntimeException(String("the class ") + definition.name + " has two operations " + own.name + " " +
-                             own.signature);
     const std::size_t place = FindPlace(places, 0, inherited, own.name, own.signature);
     if (place < inherited) {
       table[place] = own.code;

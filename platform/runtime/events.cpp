@@ -8,7 +8,7 @@ namespace platform {
 Delegate::Delegate(Code invoker, Code method, Object* target, const char* signature, int flags)
     : invoker_(invoker), method_(method), signature_(signature), flags_(flags) {
   if (flags == 1)
-    weakTarget_ = target;
+    weakTarget_ = WeakRef<Object>(target);
   else
     strongTarget_ = Ref<Object>(target);
 }

@@ -9,20 +9,21 @@
 
 namespace platform {
 
-// A routine bound to the object it runs on. With the flag 1 the delegate does not hold its
-// target: a window's controls hold the delegates that run on the window.
+// A routine bound to the object it runs on. With the flag 1 the delegate holds its target
+// weakly: a window's controls hold the delegates that run on the window, and the window holds
+// its controls. Target() reads nil once such a target is gone.
 class Delegate : public Object {
  public:
   Delegate(Code invoker, Code method, Object* target, const char* signature, int flags);
   Code Invoker() const noexcept { return invoker_; }
   Code Method() const noexcept { return method_; }
-  Object* Target() const noexcept { return flags_ == 1 ? weakTarget_ : strongTarget_.get(); }
+  Object* Target() const noexcept { return flags_ == 1 ? weakTarget_.get() : strongTarget_.get(); }
   const char* Signature() const noexcept { return signature_; }
 
  private:
   Code invoker_;
   Code method_;
-  Object* weakTarget_ = nullptr;
+  WeakRef<Object> weakTarget_;
   Ref<Object> strongTarget_;
   const char* signature_;
   int flags_;
@@ -69,7 +70,8 @@ inline void RuntimeInvokeDelegate(Delegate& delegate, Object& argument) {
 
 // The two routines of one signature text, for handlers that take the event's source: the
 // dispatch routine passes the source to the delegate; the invoker runs the delegate's method
-// on its target, or raises NilObjectException when the target is gone.
+// on its target, or raises NilObjectException when the target is gone (a window that closed
+// while something still held one of its controls).
 template <class Target, class Argument>
 struct HandlerRoutines {
   using Method = void (*)(Target&, const Ref<Argument>&);

@@ -2,7 +2,9 @@
 //
 // Every platform object is reference-counted and held through Ref<T>. The count is not atomic:
 // the whole application runs on one thread. A member call through a nil Ref raises
-// NilObjectException, so callers need no test before each call.
+// NilObjectException, so callers need no test before each call. An object that points back at
+// the object that owns it holds it through WeakRef<T>, which does not keep it alive and reads
+// as nil once it is gone.
 #pragma once
 
 #include <concepts>
@@ -19,24 +21,51 @@ using String = std::string;  // UTF-8 bytes, as SQLite and Linux file names give
 
 struct ClassRecord;
 
+// What the weak references to one object share: whether the object still lives, and how many
+// of them there are. The object lets go of it when it goes; the last reference deletes it.
+struct WeakAnchor {
+  bool alive = true;
+  std::uint32_t holders = 0;
+};
+// One weak reference fewer; the last one deletes the anchor of an object that has gone.
+void ReleaseWeakAnchor(WeakAnchor* anchor) noexcept;
+
 class Object {
  public:
   Object() = default;
   Object(const Object&) = delete;
   Object& operator=(const Object&) = delete;
-  virtual ~Object() = default;
+  virtual ~Object() { ForgetWeakReferences(); }
 
   void RefRetain() const noexcept { ++refs_; }
   void RefRelease() const noexcept {
-    if (--refs_ == 0) delete this;
+    if (--refs_ != 0) return;
+    // Before any destructor runs: what the object's own destructors do must not reach it
+    // back through a weak reference.
+    ForgetWeakReferences();
+    delete this;
   }
 
   // The record of the object's class; none for objects of classes that have none.
   const ClassRecord* Record() const noexcept { return record_; }
   void SetRecord(const ClassRecord* record) noexcept { record_ = record; }
 
+  // The anchor of the weak references to this object, made on the first one.
+  WeakAnchor* Anchor() const {
+    if (!anchor_) anchor_ = new WeakAnchor;
+    return anchor_;
+  }
+
  private:
+  void ForgetWeakReferences() const noexcept {
+    if (!anchor_) return;
+    WeakAnchor* anchor = std::exchange(anchor_, nullptr);
+    anchor->alive = false;
+    if (anchor->holders == 0) delete anchor;
+  }
+
   mutable std::uint32_t refs_ = 0;
+  mutable WeakAnchor* anchor_ = nullptr;
   const ClassRecord* record_ = nullptr;
 };
 
@@ -86,6 +115,36 @@ class Ref {
 
  private:
   T* p_ = nullptr;
+};
+
+// A reference that does not keep its object alive: get() gives the object while it lives and
+// nil once it has gone, whether its last Ref went or it was destroyed otherwise. It is for
+// back-references; it gives no Ref, since the object may be one that no Ref holds.
+template <class T>
+class WeakRef {
+ public:
+  WeakRef() noexcept = default;
+  WeakRef(std::nullptr_t) noexcept {}
+  explicit WeakRef(T* object) : p_(object), anchor_(object ? object->Anchor() : nullptr) {
+    if (anchor_) ++anchor_->holders;
+  }
+  WeakRef(const WeakRef& other) noexcept : p_(other.p_), anchor_(other.anchor_) {
+    if (anchor_) ++anchor_->holders;
+  }
+  WeakRef& operator=(WeakRef other) noexcept {
+    std::swap(p_, other.p_);
+    std::swap(anchor_, other.anchor_);
+    return *this;
+  }
+  ~WeakRef() {
+    if (anchor_) ReleaseWeakAnchor(anchor_);
+  }
+
+  T* get() const noexcept { return anchor_ && anchor_->alive ? p_ : nullptr; }
+
+ private:
+  T* p_ = nullptr;
+  WeakAnchor* anchor_ = nullptr;
 };
 
 // A new object; a class with a record (a static GetClass) gets its record too.

@@ -146,7 +146,7 @@ QWidget* RectControl::Widget() const {
 
 void RectControl::AttachToWindow(Window& window, QWidget* content) {
   RequireUIThread();
-  window_ = &window;
+  window_ = WeakRef<Window>(&window);
   holder_->content = content;
   FindContainer();
   PutInParent();
@@ -170,9 +170,10 @@ void RectControl::SetInitialParent(const String& name) {
 void RectControl::FindContainer() {
   Ref<RectControl> found;
   if (!initialParent_.empty()) {
-    if (!window_)
+    Window* window = window_.get();
+    if (!window)
       throw RuntimeException("InitialParent \"" + initialParent_ + "\": the control is in no window to look it up in");
-    found = Ref<RectControl>(dynamic_cast<RectControl*>(window_->_ControlByName(initialParent_).get()));
+    found = Ref<RectControl>(dynamic_cast<RectControl*>(window->_ControlByName(initialParent_).get()));
     if (!found) throw RuntimeException("InitialParent: the window holds no control named \"" + initialParent_ + "\"");
     for (const RectControl* outer = found.get(); outer; outer = outer->container_.get())
       if (outer == this) throw RuntimeException("InitialParent: \"" + initialParent_ + "\" lies inside the control");

@@ -118,8 +118,8 @@ class RectControl : public Control {
   // content area, or into the container that InitialParent names (looked up with
   // window._ControlByName), and is shown. Attaching again moves it to the new window.
   void AttachToWindow(Window& window, QWidget* content);
-  // The window goes: the control no longer looks anything up in it.
-  void DetachFromWindow() noexcept { window_ = nullptr; }
+  // The window that registered the control; nil once that window is gone.
+  Window* OwnerWindow() const noexcept { return window_.get(); }
 
  protected:
   explicit RectControl(QWidget* widget);
@@ -157,7 +157,7 @@ class RectControl : public Control {
   String initialParent_;
   Ref<RectControl> container_;
   std::vector<RectControl*> contained_;  // each holds a reference to this one
-  Window* window_ = nullptr;             // set while the window holds the control
+  WeakRef<Window> window_;               // the window holds the control
 };
 
 // A control that shows text in a font of its own. "System" (and the empty name) is the

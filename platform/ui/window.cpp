@@ -27,11 +27,11 @@ std::vector<Ref<Window>>& LiveWindows() {
 class PlatformWindow : public QMainWindow {
  public:
   explicit PlatformWindow(Window* owner) : owner_(owner) {}
-  void Forget() { owner_ = nullptr; }
 
  protected:
   void closeEvent(QCloseEvent* event) override {
-    if (owner_ && owner_->EndsApplication()) {
+    Window* owner = owner_.get();
+    if (owner && owner->EndsApplication()) {
       // Closing the main window ends the application, as quitting does; a task that runs
       // stops first and finishes properly.
       event->ignore();
@@ -39,11 +39,12 @@ class PlatformWindow : public QMainWindow {
       return;
     }
     QMainWindow::closeEvent(event);
-    if (event->isAccepted() && owner_) owner_->ClosedByUser();
+    if (event->isAccepted() && owner) owner->ClosedByUser();
   }
 
  private:
-  Window* owner_;
+  // The Qt window outlives its Window until Qt deletes it later.
+  WeakRef<Window> owner_;
 };
 
 // ---- The routines of Window's table of virtual operations --------------------------------
@@ -208,10 +209,7 @@ Window::Window(String registeredName) : registeredName_(std::move(registeredName
 }
 
 Window::~Window() {
-  for (const auto& entry : controls_)
-    if (auto* rect = dynamic_cast<RectControl*>(entry.second.get())) rect->DetachFromWindow();
   controls_.clear();  // the controls delete their widgets before the window goes
-  static_cast<PlatformWindow*>(window_)->Forget();
   window_->hide();
   // The window may go while Qt is still inside one of its events (its close): Qt deletes it
   // once that is over.

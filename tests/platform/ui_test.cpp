@@ -361,6 +361,48 @@ TEST(Runtime, AnObjectGoesWithItsLastReference) {
   EXPECT_EQ(deletions, 3);
 }
 
+// A weak reference reads nil once its object is gone, however it went, and may outlive it.
+TEST(Runtime, AWeakReferenceReadsNilOnceItsObjectIsGone) {
+  int deletions = 0;
+  Ref<Tracked> held = New<Tracked>(&deletions);
+  const WeakRef<Tracked> weak(held.get());
+  WeakRef<Tracked> copy = weak;
+  EXPECT_EQ(copy.get(), held.get());
+  held = nullptr;
+  EXPECT_EQ(deletions, 1);
+  EXPECT_EQ(weak.get(), nullptr);
+  EXPECT_EQ(copy.get(), nullptr);
+
+  WeakRef<Tracked> unheld;
+  {
+    Tracked onStack(&deletions);  // no Ref ever holds it
+    unheld = WeakRef<Tracked>(&onStack);
+    EXPECT_EQ(unheld.get(), &onStack);
+  }
+  EXPECT_EQ(unheld.get(), nullptr);
+  EXPECT_EQ(WeakRef<Tracked>(nullptr).get(), nullptr);
+}
+
+// A delegate that holds its target weakly gives nil for a target that has gone; its
+// handler's call then raises NilObjectException, which the event reports.
+TEST(Runtime, ADelegateWithAGoneTargetRaisesNilObjectException) {
+  int deletions = 0;
+  Ref<Tracked> target = New<Tracked>(&deletions);
+  const Ref<Delegate> weak = RuntimeCreateDelegate(nullptr, nullptr, target.get(), "( )", 1);
+  const Ref<Delegate> strong = RuntimeCreateDelegate(nullptr, nullptr, target.get(), "( )", 0);
+  EXPECT_EQ(weak->Target(), target.get());
+  Tracked* kept = target.get();
+  target = nullptr;
+  EXPECT_EQ(deletions, 0);  // the strong delegate holds it
+  EXPECT_EQ(weak->Target(), kept);
+  const_cast<Ref<Delegate>&>(strong) = nullptr;
+  EXPECT_EQ(deletions, 1);
+  EXPECT_EQ(weak->Target(), nullptr);
+  using Routines = HandlerRoutines<Tracked, Label>;
+  const Ref<Label> label = New<Label>();
+  EXPECT_THROW(Routines::Invoke(*weak, *label), NilObjectException);
+}
+
 TEST(Runtime, TheUserInterfaceRaisesOffItsThread) {
   const Ref<Label> label = New<Label>();
   bool raised = false;
@@ -405,7 +447,7 @@ const MemberEntry& Own(const ClassRecord* record, std::size_t i) {
 }
 
 TEST(ClassRecords, AnOwnOperationTakesTheInheritedPlaceOfItsNameAndSignature) {
-  const Family f;
+  static const Family f;  // records live as long as the process
   ASSERT_EQ(f.root->vtableCount, 2u);  // the private member has no place
   EXPECT_EQ(f.root->members.entries[2].flags, 0u);
   EXPECT_STREQ(f.root->members.attributes[2][0].value, "Private");
@@ -477,7 +519,7 @@ std::int32_t GetCounter(Object& self) { return dynamic_cast<Counter&>(self).valu
 void SetCounter(Object& self, std::int32_t value) { dynamic_cast<Counter&>(self).value = value; }
 
 TEST(ClassRecords, SharedPropertiesAndPropertiesThatListsSet) {
-  ClassRecord* record = BuildClassRecord({
+  static ClassRecord* const record = BuildClassRecord({
       .name = "Counter",
       .properties = {AccessorProperty("Listed", "i4", kPropertyPublic | kPropertyReadWrite | kPropertyInLists,
                                       &GetCounter, &SetCounter),

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QMainWindow>
 #include <QWidget>
 
@@ -339,6 +340,33 @@ TEST(Window1Bindings, EachButtonRunsTheHandlerFoundInTheTable) {
     EXPECT_EQ(seenButton, button.get());
     window->Close();
   }
+}
+
+// A button kept after its window has gone: the window is freed, the button no longer reaches
+// it, and raising the button's Action reports the nil window as any escaped error is reported
+// rather than running the handler on freed memory.
+TEST(Window1Bindings, AButtonKeptAfterItsWindowWentReportsTheNilWindow) {
+  ScriptedInteraction user;
+  Ref<PushButton> button;
+  WeakRef<Window1> gone;
+  {
+    const Ref<Window1> window = ImplicitWindow1();
+    button = window->BtnAide();
+    gone = WeakRef<Window1>(window.get());
+    window->Close();
+  }
+  ASSERT_EQ(gone.get(), nullptr) << "the closed window is still held";
+  EXPECT_EQ(button->OwnerWindow(), nullptr);
+  EXPECT_THROW(button->SetInitialParent("GroupBox1"), RuntimeException);  // no window to look it up in
+  EXPECT_TRUE(button->RaiseEvent("Action"));
+  ASSERT_EQ(user.messages.size(), 1u);
+  EXPECT_EQ(user.messages[0].rfind("Une erreur inattendue s'est produite : NilObjectException", 0), 0u);
+
+  // The same once Qt has deleted the window's widgets, the button's among them.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(button->RaiseEvent("Action"));
+  EXPECT_EQ(user.messages.size(), 2u);
+  EXPECT_THROW(button->Push(), NilObjectException);
 }
 
 }  // namespace
