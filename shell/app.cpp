@@ -30,14 +30,6 @@ Ref<Object> ExceptionHelper(void (*routine)(void*), void* argument) {
 // the framework.
 void StartupCallback() { ImplicitWindow1(); }
 
-// The entries of the database classes that the system uses, as the plugin names them.
-const char* const kDatabaseEntries[] = {
-    "SQLiteDatabase.Connect() As Boolean",     "SQLiteDatabase.DatabaseFile(FolderItem)",
-    "SQLiteDatabase.DatabaseFile() As FolderItem", "Database.SQLSelect(String) As RecordSet",
-    "Database.TableSchema() As RecordSet",     "Database.FieldSchema(String) As RecordSet",
-    "Database.Close()",
-};
-
 void RegisterClasses() {
   // The framework's own classes; its database classes have no records of their own.
   for (ClassRecord* (*getter)() :
@@ -60,8 +52,6 @@ void ApplicationBody() {
   RuntimeInitExternalClasses();
 
   RuntimeLoadPlugin("SQLiteDatabasePlugin");
-  void** entries = RuntimeAllocatePluginEntrypointsTable(std::size(kDatabaseEntries));
-  for (std::size_t i = 0; i < std::size(kDatabaseEntries); ++i) entries[i] = RuntimeLookupPluginEntrypoint(kDatabaseEntries[i]);
 
   ThirdStartupHook();
   const Ref<App> app = RuntimeCheckCast<App>(RuntimeNewObject(App::GetClass()), App::GetClass());

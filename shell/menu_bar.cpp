@@ -1,6 +1,5 @@
 #include "shell/menu_bar.h"
 
-#include <algorithm>
 #include <optional>
 #include <utility>
 

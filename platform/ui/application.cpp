@@ -4,10 +4,8 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-#include <map>
 #include <memory>
 
-#include "platform/database/database.h"
 #include "platform/ui/ui.h"
 
 namespace platform {
@@ -27,31 +25,6 @@ void NothingWithText(Application&, const String&) {}
 void DoEvents(Application&, std::int32_t) { QCoreApplication::processEvents(); }
 void NothingWithPointer(Application&, void*) {}
 void* NoDependencies(Application&) { return nullptr; }
-
-// ---- The built-in database plugin ---------------------------------------------------------
-
-#define QV_ENTRY(signature, code) {signature, reinterpret_cast<void*>(code)}
-bool Connect(SQLiteDatabase& db) { return db.Connect(); }
-void SetDatabaseFile(SQLiteDatabase& db, const Ref<FolderItem>& file) { db.SetDatabaseFile(file); }
-Ref<FolderItem> DatabaseFile(SQLiteDatabase& db) { return db.DatabaseFile(); }
-Ref<RecordSet> SQLSelect(Database& db, const String& sql) { return db.SQLSelect(sql); }
-Ref<RecordSet> TableSchema(Database& db) { return db.TableSchema(); }
-Ref<RecordSet> FieldSchema(Database& db, const String& table) { return db.FieldSchema(table); }
-void CloseDatabase(Database& db) { db.Close(); }
-
-const std::map<String, void*>& PluginEntries() {
-  static const std::map<String, void*> entries = {
-      QV_ENTRY("SQLiteDatabase.Connect() As Boolean", &Connect),
-      QV_ENTRY("SQLiteDatabase.DatabaseFile(FolderItem)", &SetDatabaseFile),
-      QV_ENTRY("SQLiteDatabase.DatabaseFile() As FolderItem", &DatabaseFile),
-      QV_ENTRY("Database.SQLSelect(String) As RecordSet", &SQLSelect),
-      QV_ENTRY("Database.TableSchema() As RecordSet", &TableSchema),
-      QV_ENTRY("Database.FieldSchema(String) As RecordSet", &FieldSchema),
-      QV_ENTRY("Database.Close()", &CloseDatabase),
-  };
-  return entries;
-}
-#undef QV_ENTRY
 
 }  // namespace
 
@@ -97,19 +70,7 @@ void RuntimeSetExceptionHelper(const Ref<Delegate>& helper) { exceptionHelper = 
 
 void RuntimeInitExternalClasses() {}
 
-void* RuntimeLoadPlugin(const char* /*loadName*/) { return const_cast<std::map<String, void*>*>(&PluginEntries()); }
-
-void** RuntimeAllocatePluginEntrypointsTable(std::size_t size) {
-  static std::vector<void*> table;
-  table.assign(size, nullptr);
-  return table.data();
-}
-
-void* RuntimeLookupPluginEntrypoint(const char* signature) {
-  const auto& entries = PluginEntries();
-  const auto found = entries.find(signature);
-  return found == entries.end() ? nullptr : found->second;
-}
+void RuntimeLoadPlugin(const char* /*loadName*/) {}
 
 void RuntimeRegisterAppObject(const Ref<Application>& app) { appObject = app; }
 

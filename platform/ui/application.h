@@ -68,11 +68,9 @@ void RuntimeInit();
 void RuntimeSetExceptionHelper(const Ref<Delegate>& helper);
 void RuntimeInitExternalClasses();
 
-// The database classes are built in: loading the database plugin binds them. Its entries are
-// found by their signature texts.
-void* RuntimeLoadPlugin(const char* loadName);
-void** RuntimeAllocatePluginEntrypointsTable(std::size_t size);
-void* RuntimeLookupPluginEntrypoint(const char* signature);
+// Loads the plugin of that name. The one plugin the system uses, the database classes, is
+// part of the platform, whose code calls it directly: there is nothing to load.
+void RuntimeLoadPlugin(const char* loadName);
 
 void RuntimeRegisterAppObject(const Ref<Application>& app);
 Ref<Application> RuntimeAppObject();

@@ -102,11 +102,13 @@ class RectControl : public Control {
   // itself. Set before the control has a window, it takes effect when the window registers it.
   const String& InitialParent() const noexcept { return initialParent_; }
   void SetInitialParent(const String& name);
-  const String& ContainerName() const noexcept { return initialParent_; }
   // The containing control; nil when the control stands on the window.
   const Ref<RectControl>& Container() const noexcept { return container_; }
 
-  // Repaints the control at once, inside a synchronous run as well.
+  // Brings the widget up to date with what was set and repaints it, inside a synchronous run
+  // as well: at once when the last repaint is 15 ms or more ago, else at the event loop's next
+  // turn (a screen shows no more frames than that). The argument changes nothing: every call
+  // is served as soon as that allows.
   void Refresh(bool immediately);
   // How many times Refresh was asked for; for diagnostics and tests.
   int RefreshCount() const noexcept { return refreshCount_; }
@@ -391,7 +393,8 @@ class TextArea : public TextControl {
   void SetMask(const String& mask) { mask_ = mask; }
   bool ReadOnly() const noexcept { return readOnly_; }
   void SetReadOnly(bool readOnly);
-  // The most characters the user may type; 0 for no limit.
+  // The most characters the user may type, 0 for no limit: stored only, nothing limits what is
+  // typed (the one area the system makes is read-only).
   std::int32_t LimitText() const noexcept { return limitText_; }
   void SetLimitText(std::int32_t limit) { limitText_ = limit; }
   // True: Tab types a tab; False: it moves the focus on.

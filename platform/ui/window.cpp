@@ -93,7 +93,11 @@ void OpAddControl(Window& w, const String& name, const Ref<Object>& control) {
 }
 void OpAddMenuHandler(Window&, const String&, void*) {}
 Ref<Object> OpControlByName(Window& w, const String& name) { return w._ControlByName(name); }
-Ref<Object> OpControlByNameIndex(Window& w, const String& name, std::int32_t) { return w._ControlByName(name); }
+// A window holds one control a name: the control of that name is found only with its own Index.
+Ref<Object> OpControlByNameIndex(Window& w, const String& name, std::int32_t index) {
+  const Ref<Control> control = w._ControlByName(name);
+  return control && control->Index() == index ? Ref<Object>(control) : nullptr;
+}
 void* OpDependencyList(Window&) { return nullptr; }
 void OpMove(Window& w, std::int32_t x, std::int32_t y) { w.QtWindow()->move(x, y); }
 Ref<Object> OpNew(Window& w, ClassRecord* record) { return w.__New(record); }

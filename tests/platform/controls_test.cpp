@@ -385,7 +385,7 @@ const ListCase kListCases[] = {
        EXPECT_TRUE(box.Widget()->toolTip().isEmpty());
        EXPECT_EQ(box.TabPanelIndex(), 0);
        EXPECT_EQ(box.TabIndex(), 3);
-       EXPECT_EQ(box.ContainerName(), "GroupBox1");
+       EXPECT_EQ(box.InitialParent(), "GroupBox1");
        EXPECT_EQ(box.Container().get(), host.Get<GroupBox>("GroupBox1").get());
      }},
     {"CheckBoxValueIsOneByte", Made<CheckBox>("Recursif", Bytes(kCheckedBox)),

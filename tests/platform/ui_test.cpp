@@ -141,6 +141,13 @@ TEST_F(UiTest, ControlsAreFoundByName) {
   EXPECT_EQ(window->_ControlByName("Recursif"), window->box);
   EXPECT_EQ(window->_ControlByName("Label1"), window->label);
   EXPECT_EQ(window->_ControlByName("absent"), nullptr);
+  // Through the table, with the control's Index as well.
+  const Operation<Ref<Object>(Window&, const String&, std::int32_t)> byNameAndIndex{
+      At(WindowSlot::_ControlByNameIndex)};
+  window->box->SetIndex(2);
+  EXPECT_EQ(byNameAndIndex(*window, "Recursif", 2), window->box);
+  EXPECT_EQ(byNameAndIndex(*window, "Recursif", 0), nullptr);
+  EXPECT_EQ(byNameAndIndex(*window, "absent", 0), nullptr);
   EXPECT_EQ(window->label->Left(), 10);
   EXPECT_EQ(window->box->Top(), 40);
   EXPECT_EQ(window->button->Width(), 100);
