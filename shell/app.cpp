@@ -102,6 +102,9 @@ int QuorvaneMain() {
     RuntimeUnhandledException(error.Message());
   } catch (const std::exception& error) {
     RuntimeUnhandledException(error.what());
+  } catch (...) {
+    // Whatever was thrown, the user is told and the application still ends properly.
+    RuntimeUnhandledException("erreur inconnue");
   }
   ReleaseMenuBar1();
   return RuntimeExit();

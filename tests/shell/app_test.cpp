@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <functional>
+#include <new>
 #include <thread>
 
 #include "shell/app.h"
@@ -143,22 +144,52 @@ TEST(Startup, AnErrorEscapingAHandlerIsReportedAndTheApplicationGoesOn) {
   EXPECT_EQ(user.messages, std::vector<std::string>{"Une erreur inattendue s'est produite : Input/output error"});
 }
 
-// An error that escapes the application's body (here, while the main window is built) is told
-// to the user; then the application shuts down as after a quit.
+// An error of any kind that escapes the application's body (here, while the main window is
+// built) is told to the user; then the application shuts down as after a quit: the menu bar
+// and the application object are let go, and the windows.
 TEST(Startup, AnErrorEscapingTheBodyIsToldAndTheApplicationEnds) {
-  ScriptedInteraction user;
+  using Implementation = void (*)(Window&);
+  static WeakRef<MenuBar1> bar;  // the application's, as the main window's Layout would see it
+  const struct {
+    const char* kind;
+    Implementation failing;
+    const char* told;
+  } cases[] = {
+      {"platform error",
+       [](Window&) {
+         bar = WeakRef<MenuBar1>(MenuBar1Instance().get());
+         throw NilObjectException();
+       },
+       "Une erreur inattendue a arrêté l'application : NilObjectException"},
+      {"C++ error",
+       [](Window&) {
+         bar = WeakRef<MenuBar1>(MenuBar1Instance().get());
+         throw std::bad_alloc();
+       },
+       "Une erreur inattendue a arrêté l'application : std::bad_alloc"},
+      {"neither",
+       [](Window&) {
+         bar = WeakRef<MenuBar1>(MenuBar1Instance().get());
+         throw 42;
+       },
+       "Une erreur inattendue a arrêté l'application : erreur inconnue"},
+  };
   ClassRecord* record = Window1::GetClass();
   const std::size_t layout = RuntimeEventNumber(record, "Layout") - 1;
   const Code kept = record->events[layout].implementation;
-  using Implementation = void (*)(Window&);
-  const Implementation failing = [](Window&) { throw NilObjectException(); };
-  record->events[layout].implementation = CodeOf(failing);
-  const int status = QuorvaneMain();
-  record->events[layout].implementation = kept;
-  EXPECT_EQ(status, 0);
-  ASSERT_EQ(user.messages.size(), 1u);
-  EXPECT_EQ(user.messages[0].rfind("Une erreur inattendue a arrêté l'application : NilObjectException", 0), 0u);
-  EXPECT_EQ(RuntimeGetImplicitWindow("Window1.Window1"), nullptr);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.kind);
+    ScriptedInteraction user;
+    record->events[layout].implementation = CodeOf(c.failing);
+    const int status = QuorvaneMain();
+    record->events[layout].implementation = kept;
+    EXPECT_EQ(status, 0);
+    ASSERT_EQ(user.messages.size(), 1u);
+    EXPECT_EQ(user.messages[0].rfind(c.told, 0), 0u) << user.messages[0];
+    EXPECT_EQ(bar.get(), nullptr) << "the menu bar made for the application is still held";
+    EXPECT_EQ(RuntimeAppObject(), nullptr);
+    EXPECT_EQ(RuntimeGetImplicitWindow("Window1.Window1"), nullptr);
+  }
 }
 
 // ---- End to end ----------------------------------------------------------------------------
