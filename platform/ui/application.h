@@ -12,18 +12,18 @@ namespace platform {
 
 // Application's virtual operations in table order, one row each: its place, its member
 // name, its signature, and the routine of application.cpp that its place runs.
-#define APPLICATION_OPERATIONS(OP)                                              \
-  OP(AddTrayItem, "AddTrayItem", "%%p", NothingWithPointer)                     \
-  OP(DoEvents, "DoEvents", "%%i4", DoEvents)                                    \
-  OP(NewDocument, "NewDocument", "%%", NothingApp)                              \
-  OP(OpenDocument, "OpenDocument", "%%s", NothingWithText)                      \
-  OP(RemoveTrayItem, "RemoveTrayItem", "%%p", NothingWithPointer)               \
-  OP(SleepCurrentThread, "SleepCurrentThread", "%%i4", DoEvents)                \
-  OP(YieldToNextThread, "YieldToNextThread", "%%", NothingApp)                  \
-  OP(_AddMenuHandler, "_AddMenuHandler", "%%p", NothingWithPointer)             \
-  OP(_AddPollableObject, "_AddPollableObject", "%%p", NothingWithPointer)       \
-  OP(_DependencyList, "_DependencyList", "%p%", NoDependencies)                 \
-  OP(_DoSingleEvent, "_DoSingleEvent", "%%", NothingApp)                        \
+#define APPLICATION_OPERATIONS(OP)                                        \
+  OP(AddTrayItem, "AddTrayItem", "%%p", NothingWithPointer)               \
+  OP(DoEvents, "DoEvents", "%%i4", DoEvents)                              \
+  OP(NewDocument, "NewDocument", "%%", NothingApp)                        \
+  OP(OpenDocument, "OpenDocument", "%%s", NothingWithText)                \
+  OP(RemoveTrayItem, "RemoveTrayItem", "%%p", NothingWithPointer)         \
+  OP(SleepCurrentThread, "SleepCurrentThread", "%%i4", DoEvents)          \
+  OP(YieldToNextThread, "YieldToNextThread", "%%", NothingApp)            \
+  OP(_AddMenuHandler, "_AddMenuHandler", "%%p", NothingWithPointer)       \
+  OP(_AddPollableObject, "_AddPollableObject", "%%p", NothingWithPointer) \
+  OP(_DependencyList, "_DependencyList", "%p%", NoDependencies)           \
+  OP(_DoSingleEvent, "_DoSingleEvent", "%%", NothingApp)                  \
   OP(_RemovePollableObject, "_RemovePollableObject", "%%p", NothingWithPointer)
 
 // The places of Application's table of virtual operations, in table order.

@@ -22,11 +22,11 @@ class MenuItem;
 // signature, and the routine of menus.cpp that its place runs. The first Constructor makes an
 // entry that belongs to no menu, the second the same with its Text. MenuBar and QuitMenuItem
 // keep them unchanged and add none; a subclass's own operations follow them.
-#define MENU_ITEM_OPERATIONS(OP)                                                          \
-  OP(Constructor, "Constructor", "%%", MenuItemRoutines::Constructor)                     \
-  OP(ConstructorWithText, "Constructor", "%%s", MenuItemRoutines::ConstructorWithText)    \
-  OP(Append, "Append", "%%o<MenuItem>", MenuItemRoutines::Append)                         \
-  OP(Child, "Child", "%o<MenuItem>%s", MenuItemRoutines::Child)                           \
+#define MENU_ITEM_OPERATIONS(OP)                                                       \
+  OP(Constructor, "Constructor", "%%", MenuItemRoutines::Constructor)                  \
+  OP(ConstructorWithText, "Constructor", "%%s", MenuItemRoutines::ConstructorWithText) \
+  OP(Append, "Append", "%%o<MenuItem>", MenuItemRoutines::Append)                      \
+  OP(Child, "Child", "%o<MenuItem>%s", MenuItemRoutines::Child)                        \
   OP(_Lookup, "_Lookup", "%o<Object>%s", MenuItemRoutines::Lookup)
 
 // The places of MenuItem's table of virtual operations, in table order.

@@ -21,41 +21,41 @@ class Window;
 // Window's virtual operations in table order, one row each: its place, its member name, its
 // signature, and the routine of window.cpp that its place runs. The places and the
 // registration are both made from this list.
-#define WINDOW_OPERATIONS(OP)                                              \
-  OP(AcceptFileDrop, "AcceptFileDrop", "%%s", NothingWithText)             \
-  OP(AcceptMacDataDrop, "AcceptMacDataDrop", "%%s", NothingWithText)       \
-  OP(AcceptPictureDrop, "AcceptPictureDrop", "%%", Nothing)                \
-  OP(AcceptRawDataDrop, "AcceptRawDataDrop", "%%s", NothingWithText)       \
-  OP(AcceptTextDrop, "AcceptTextDrop", "%%", Nothing)                      \
-  OP(Close, "Close", "%%", OpClose)                                        \
-  OP(Constructor, "Constructor", "%%", OpConstructor)                      \
-  OP(Control, "Control", "%o<Control>%i4", OpControl)                      \
-  OP(DrawInto, "DrawInto", "%%pi4i4", OpDrawInto)                          \
-  OP(FocusNext, "FocusNext", "%%", OpFocusNext)                            \
-  OP(FocusPrevious, "FocusPrevious", "%%", OpFocusPrevious)                \
-  OP(Hide, "Hide", "%%", OpHide)                                           \
-  OP(Invalidate, "Invalidate", "%%b", OpInvalidate)                        \
-  OP(InvalidateRect, "Invalidate", "%%i4i4i4i4b", OpInvalidateRect)        \
-  OP(Maximize, "Maximize", "%%", OpMaximize)                               \
-  OP(Minimize, "Minimize", "%%", OpMinimize)                               \
-  OP(Operator_Convert, "Operator_Convert", "%s%", OpConvert)               \
-  OP(Refresh, "Refresh", "%%", OpRefresh)                                  \
-  OP(RefreshRect, "RefreshRect", "%%i4i4i4i4", OpRefreshRect)              \
-  OP(Restore, "Restore", "%%", OpRestore)                                  \
-  OP(SetFocus, "SetFocus", "%%", OpSetFocus)                               \
-  OP(Show, "Show", "%%", OpShow)                                           \
-  OP(ShowModal, "ShowModal", "%%", OpShowModal)                            \
-  OP(ShowModalWithin, "ShowModalWithin", "%%o<Window>", OpShowModalWithin) \
-  OP(ShowWithin, "ShowWithin", "%%o<Window>", OpShowWithin)                \
-  OP(TrueWindow, "TrueWindow", "%o<Window>%", OpSelf)                      \
-  OP(UpdateNow, "UpdateNow", "%%", OpUpdateNow)                            \
-  OP(Window, "Window", "%o<Window>%", OpSelf)                              \
-  OP(_AddControl, "_AddControl", "%%so<Object>", OpAddControl)             \
-  OP(_AddMenuHandler, "_AddMenuHandler", "%%sp", OpAddMenuHandler)         \
-  OP(_ControlByName, "_ControlByName", "%o<Object>%s", OpControlByName)    \
+#define WINDOW_OPERATIONS(OP)                                                            \
+  OP(AcceptFileDrop, "AcceptFileDrop", "%%s", NothingWithText)                           \
+  OP(AcceptMacDataDrop, "AcceptMacDataDrop", "%%s", NothingWithText)                     \
+  OP(AcceptPictureDrop, "AcceptPictureDrop", "%%", Nothing)                              \
+  OP(AcceptRawDataDrop, "AcceptRawDataDrop", "%%s", NothingWithText)                     \
+  OP(AcceptTextDrop, "AcceptTextDrop", "%%", Nothing)                                    \
+  OP(Close, "Close", "%%", OpClose)                                                      \
+  OP(Constructor, "Constructor", "%%", OpConstructor)                                    \
+  OP(Control, "Control", "%o<Control>%i4", OpControl)                                    \
+  OP(DrawInto, "DrawInto", "%%pi4i4", OpDrawInto)                                        \
+  OP(FocusNext, "FocusNext", "%%", OpFocusNext)                                          \
+  OP(FocusPrevious, "FocusPrevious", "%%", OpFocusPrevious)                              \
+  OP(Hide, "Hide", "%%", OpHide)                                                         \
+  OP(Invalidate, "Invalidate", "%%b", OpInvalidate)                                      \
+  OP(InvalidateRect, "Invalidate", "%%i4i4i4i4b", OpInvalidateRect)                      \
+  OP(Maximize, "Maximize", "%%", OpMaximize)                                             \
+  OP(Minimize, "Minimize", "%%", OpMinimize)                                             \
+  OP(Operator_Convert, "Operator_Convert", "%s%", OpConvert)                             \
+  OP(Refresh, "Refresh", "%%", OpRefresh)                                                \
+  OP(RefreshRect, "RefreshRect", "%%i4i4i4i4", OpRefreshRect)                            \
+  OP(Restore, "Restore", "%%", OpRestore)                                                \
+  OP(SetFocus, "SetFocus", "%%", OpSetFocus)                                             \
+  OP(Show, "Show", "%%", OpShow)                                                         \
+  OP(ShowModal, "ShowModal", "%%", OpShowModal)                                          \
+  OP(ShowModalWithin, "ShowModalWithin", "%%o<Window>", OpShowModalWithin)               \
+  OP(ShowWithin, "ShowWithin", "%%o<Window>", OpShowWithin)                              \
+  OP(TrueWindow, "TrueWindow", "%o<Window>%", OpSelf)                                    \
+  OP(UpdateNow, "UpdateNow", "%%", OpUpdateNow)                                          \
+  OP(Window, "Window", "%o<Window>%", OpSelf)                                            \
+  OP(_AddControl, "_AddControl", "%%so<Object>", OpAddControl)                           \
+  OP(_AddMenuHandler, "_AddMenuHandler", "%%sp", OpAddMenuHandler)                       \
+  OP(_ControlByName, "_ControlByName", "%o<Object>%s", OpControlByName)                  \
   OP(_ControlByNameIndex, "_ControlByNameIndex", "%o<Object>%si4", OpControlByNameIndex) \
-  OP(_DependencyList, "_DependencyList", "%p%", OpDependencyList)          \
-  OP(_Move, "_Move", "%%i4i4", OpMove)                                     \
+  OP(_DependencyList, "_DependencyList", "%p%", OpDependencyList)                        \
+  OP(_Move, "_Move", "%%i4i4", OpMove)                                                   \
   OP(__New, "__New", "%o<Object>%p", OpNew)
 
 // The places of Window's table of virtual operations, in table order.
