@@ -7,6 +7,11 @@ using namespace result_lines;
 
 namespace export_run {
 
+RunState& CurrentRun() {
+  static RunState run;
+  return run;
+}
+
 String CannotCreateMessage(const String& path, const String& reason) {
   return "Impossible de créer le fichier texte \"" + path + "\" : " + reason;
 }
@@ -17,6 +22,19 @@ String CannotWriteMessage(const String& path, const String& reason) {
 }
 
 String RunFailedMessage(const String& reason) { return "Le traitement s'est arrêté sur une erreur : " + reason; }
+
+String ResultIsDatabaseMessage(const String& path) {
+  return "Désolé, le fichier texte ne peut pas remplacer \"" + path +
+         "\" : c'est une base SQLite, ou l'un de ses fichiers. Choisissez un autre fichier.";
+}
+
+String FinishedMessage(std::int64_t troubledEntries) {
+  if (troubledEntries == 0) return kFinished;
+  const String count = troubledEntries == 1 ? String("1 élément n'a pas pu être lu ou copié")
+                                            : Str(troubledEntries) + " éléments n'ont pas pu être lus ou copiés";
+  return String(kFinished) + "\n" + count + " : le fichier texte les signale par « " + kUnreadable + " » ou « " +
+         kCopyFailed + " ».";
+}
 
 }  // namespace export_run
 
@@ -50,6 +68,12 @@ void Window1::BtnDemarrer_Action(const Ref<PushButton>& button) {
     button->SetEnabled(true);
     return;
   }
+  // Wherever it stands, a database is never replaced by the text.
+  if (IsDatabaseFile(resultFile)) {
+    MsgBox(ResultIsDatabaseMessage(resultFile->NativePath()));
+    button->SetEnabled(true);
+    return;
+  }
 
   Ref<Date> start = New<Date>();
 
@@ -80,6 +104,7 @@ void Window1::BtnDemarrer_Action(const Ref<PushButton>& button) {
       // the user is told of the first failure, which is the one that matters
     }
     App::ArretTraitement = 0;
+    CurrentRun() = RunState{};
     MsgBox(message);
     button->SetEnabled(true);
     ImplicitWindow1()->SetHeight(246);
@@ -91,6 +116,7 @@ void Window1::BtnDemarrer_Action(const Ref<PushButton>& button) {
     output->WriteLine(ConvertEncoding(CountLine(root->Count()), EncodingsGetter(44)));
 
     App::ArretTraitement = 0;
+    CurrentRun() = RunState{resultFile, 0};
     ImplicitWindow1()->SetHeight(AfficheInfo()->Value() ? 532 : 312);
     NbRecords()->SetText("0");
 
@@ -113,7 +139,8 @@ void Window1::BtnDemarrer_Action(const Ref<PushButton>& button) {
     return;
   }
 
-  MsgBox(kFinished);  // the window keeps its run height while the message is up
+  MsgBox(FinishedMessage(CurrentRun().troubledEntries));  // the window keeps its run height while the message is up
+  CurrentRun() = RunState{};
   button->SetEnabled(true);
   ImplicitWindow1()->SetHeight(246);
 }

@@ -16,10 +16,27 @@ inline constexpr char kSameFolder[] =
     "Désolé vous ne pouvez pas placer le fichier texte dans le même dossier que celui où se trouve vos bases SQLite !";
 inline constexpr char kFinished[] = "Traitement terminé !";
 inline constexpr char kNoDatabaseFile[] = "databasefile=nil";
+// Why a database was not copied when the copy option was checked only once the run had begun.
+inline constexpr char kNoCopyFolder[] = "aucun dossier de copie, l'option a été cochée après le début du traitement";
+
+// What one export run keeps beside the walk's arguments: its own result file, which the walk
+// passes over, and the number of entries that could not be read or copied. There is one, as
+// there is one main window; a run sets it up when the result file is created, and clears it
+// when it ends.
+struct RunState {
+  platform::Ref<platform::FolderItem> resultFile;
+  std::int64_t troubledEntries = 0;
+};
+RunState& CurrentRun();
 
 // The run's answers to a result file that cannot be created or written.
 String CannotCreateMessage(const String& path, const String& reason);
 String CannotWriteMessage(const String& path, const String& reason);
 String RunFailedMessage(const String& reason);
+// The refusal of a result file that would replace a database.
+String ResultIsDatabaseMessage(const String& path);
+// The closing message: "Traitement terminé !", and a second line when entries could not be
+// read or copied.
+String FinishedMessage(std::int64_t troubledEntries);
 
 }  // namespace export_run

@@ -4,16 +4,51 @@
 using namespace platform;
 using namespace result_lines;
 
+namespace {
+
+// The first of SQLite's three names of a table's rowid that none of its columns takes for
+// itself; empty when its columns take all three.
+String FreeRowidName(const Ref<RecordSet>& columns) {
+  bool taken[3] = {false, false, false};
+  static const char* const kNames[] = {"rowid", "_rowid_", "oid"};
+  for (; columns && !columns->IsEOF(); columns->MoveNext()) {
+    String name = columns->IdxField(1)->StringValue();
+    for (char& c : name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    for (int k = 0; k < 3; ++k) taken[k] = taken[k] || name == kNames[k];
+  }
+  if (columns) columns->Close();
+  for (int k = 0; k < 3; ++k)
+    if (!taken[k]) return kNames[k];
+  return String();
+}
+
+}  // namespace
+
 // One call walks one folder: every entry gets its block; an entry that opens as a database
 // has every table dumped, one line per row; a folder is walked in turn when Recursif is
-// checked. A stop request ends the call after the row line during which it was seen; the
-// enclosing calls go on until they too write a row line.
+// checked. What cannot be read or copied gets its line where its rows would have stood. A
+// stop request ends the call after the row line during which it was seen; the enclosing
+// calls go on until they too write a row line.
 void Window1::ScanDossier(const Ref<FolderItem>& folder, const Ref<TextOutputStream>& output,
                           const Ref<FolderItem>& copyFolder) {
   Ref<SQLiteDatabase> db = New<SQLiteDatabase>();
   const std::int64_t entryCount = folder->Count();
 
+  bool troubled = false;  // the current entry has a line of what could not be read or copied
+  auto trouble = [&](const String& line) {
+    output->WriteLine(line);
+    if (!troubled) ++export_run::CurrentRun().troubledEntries;
+    troubled = true;
+  };
+  if (folder->LastErrorCode() != 0) trouble(UnreadableLine(folder->Name(), "contenu du dossier", folder->LastErrorMessage()));
+
   for (std::int64_t i = 1; i <= entryCount; ++i) {
+    troubled = false;
+    // The run's own result file and copy folder are its output, not something to read.
+    if (folder->Item(i)->SameFileAs(export_run::CurrentRun().resultFile) || folder->Item(i)->SameFileAs(copyFolder)) {
+      RuntimeBackgroundTask();
+      continue;
+    }
     if (AfficheInfo()->Value()) {
       NbBases()->SetText(Str(folder->Count() - i));
       NbBases()->Refresh(true);
@@ -27,6 +62,13 @@ void Window1::ScanDossier(const Ref<FolderItem>& folder, const Ref<TextOutputStr
     if (!db->DatabaseFile() || !db->DatabaseFile()->Exists()) MsgBox(export_run::kNoDatabaseFile);
 
     if (!db->Connect()) {
+      if (db->Error()) {
+        // A database that is there but cannot be read now is no "not a database".
+        trouble(UnreadableLine(folder->Item(i)->Name(), String(), db->ErrorMessage()));
+        db->Close();
+        RuntimeBackgroundTask();
+        continue;
+      }
       output->WriteLine(NotADatabaseLine(folder->Item(i)->Name()));
       db->Close();
       // A folder that is one of those being walked (a link back up the tree) is not walked
@@ -47,11 +89,17 @@ void Window1::ScanDossier(const Ref<FolderItem>& folder, const Ref<TextOutputStr
         NomTable()->SetText(tables->IdxField(1)->StringValue());
         NomTable()->Refresh(true);
       }
+      // The true rowid comes first, under a name that no column shadows. A table without one
+      // (WITHOUT ROWID, or too wide for one more column) has its rows read alone, and their
+      // rowid cell stays empty.
       const String table = QuoteIdentifier(tables->IdxField(1)->StringValue());
-      Ref<RecordSet> rows = db->SQLSelect("select rowid,* from " + table);
-      // A table WITHOUT ROWID has no rowid: its rows come with an empty rowid cell.
-      if (!rows) rows = db->SQLSelect("select null,* from " + table);
+      const String rowid = FreeRowidName(db->FieldSchema(tables->IdxField(1)->StringValue()));
+      Ref<RecordSet> rows = rowid.empty() ? nullptr : db->SQLSelect("select " + rowid + ",* from " + table);
+      const bool rowidCell = static_cast<bool>(rows);
+      if (!rows) rows = db->SQLSelect("select * from " + table);
       if (!rows) {
+        trouble(UnreadableLine(folder->Item(i)->Name(), "table " + tables->IdxField(1)->StringValue(),
+                               db->ErrorMessage()));
         output->WriteLine("");
         tables->MoveNext();
         RuntimeBackgroundTask();
@@ -94,12 +142,14 @@ void Window1::ScanDossier(const Ref<FolderItem>& folder, const Ref<TextOutputStr
         line += folder->Item(i)->Name();
         line += Chr(9);
         line += tables->IdxField(1)->StringValue();
+        if (!rowidCell) line += Chr(9);
         for (int field = 1; field <= fieldCount; ++field) {
           line += Chr(9);
-          line += CleanValue(rows->IdxField(field)->StringValue());
+          AppendCleanValue(line, rows->IdxField(field)->StringView());
           RuntimeBackgroundTask();
         }
         output->WriteLine(line);
+        if (line.capacity() > (std::size_t{1} << 24)) String().swap(line);  // a huge value's room goes back
         rows->MoveNext();
 
         if (App::ArretTraitement == 1) {
@@ -110,14 +160,26 @@ void Window1::ScanDossier(const Ref<FolderItem>& folder, const Ref<TextOutputStr
         }
         RuntimeBackgroundTask();
       }
+      // Rows that end at a damaged page: those before it are written, then what stopped them.
+      if (rows->Error())
+        trouble(UnreadableLine(folder->Item(i)->Name(), "table " + tables->IdxField(1)->StringValue(),
+                               rows->ErrorMessage()));
       rows->Close();
       output->WriteLine("");
       tables->MoveNext();
       RuntimeBackgroundTask();
     }
+    if (tables->Error()) trouble(UnreadableLine(folder->Item(i)->Name(), "liste des tables", tables->ErrorMessage()));
     tables->Close();
+    // The copy is made from the snapshot just dumped, before the database is closed: it holds
+    // every row written above, those still in a -wal included.
+    if (CopieBase()->Value()) {
+      if (!copyFolder)
+        trouble(CopyFailedLine(folder->Item(i)->Name(), export_run::kNoCopyFolder));
+      else if (!db->CopyTo(copyFolder))
+        trouble(CopyFailedLine(folder->Item(i)->Name(), db->ErrorMessage()));
+    }
     db->Close();
-    if (CopieBase()->Value()) folder->Item(i)->CopyFileTo(copyFolder);
     RuntimeBackgroundTask();
   }
 }

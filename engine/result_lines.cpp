@@ -26,13 +26,29 @@ String FooterLine(const Ref<Date>& end) {
   return "fichier terminé le " + end->LongDate() + " à " + end->LongTime();
 }
 
-// LF bytewise, then CR, then TAB characterwise, each to one blank. In UTF-8 these three are
-// single bytes that never occur inside another character, and a blank never makes one of
-// them: one pass over the bytes gives what the three replacements in turn give.
-String CleanValue(String value) {
-  for (char& byte : value)
-    if (byte == '\n' || byte == '\r' || byte == '\t') byte = ' ';
-  return value;
+String UnreadableLine(const String& entryName, const String& what, const String& reason) {
+  return Chr(9) + entryName + Chr(9) + kUnreadable + (what.empty() ? String() : " (" + what + ")") + " : " + reason;
+}
+
+String CopyFailedLine(const String& entryName, const String& reason) {
+  return Chr(9) + entryName + Chr(9) + kCopyFailed + " : " + reason;
+}
+
+// LF, CR, TAB and NUL are single bytes that never occur inside another UTF-8 character, and
+// a blank never makes one of them: they are replaced in place once the valid part is copied.
+void AppendCleanValue(String& line, std::string_view value) {
+  const std::size_t needed = line.size() + value.size();
+  if (needed > line.capacity()) line.reserve(needed + needed / 8);
+  for (;;) {
+    const std::size_t valid = ValidUtf8Prefix(value);
+    const std::size_t from = line.size();
+    line.append(value.data(), valid);
+    for (char* p = line.data() + from, *end = line.data() + line.size(); p != end; ++p)
+      if (static_cast<unsigned char>(*p) <= 13 && (*p == '\n' || *p == '\r' || *p == '\t' || *p == '\0')) *p = ' ';
+    if (valid == value.size()) return;
+    line += "\xEF\xBF\xBD";  // U+FFFD
+    value.remove_prefix(valid + 1);
+  }
 }
 
 String QuoteIdentifier(const String& name) { return "\"" + ReplaceAll(name, "\"", "\"\"") + "\""; }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "platform/runtime.h"
 #include "platform/text.h"
@@ -17,6 +18,10 @@ using platform::String;
 inline constexpr char kRule[] = "====================================";  // 36 equals signs
 inline constexpr char kNotADatabase[] = "Ce fichier n'est pas une base SQLite";
 inline constexpr char kCancel[] = "Traitement annulé à l'utilisateur";
+// What could not be read or copied is said where its rows would have stood, after these
+// words, so that one search finds every such place.
+inline constexpr char kUnreadable[] = "lecture impossible";
+inline constexpr char kCopyFailed[] = "copie impossible";
 
 String CreationLine(const platform::Ref<platform::Date>& start);
 String DescriptionLine();
@@ -25,9 +30,16 @@ String NameLine(const String& entryName, const String& entryPath);
 String NotADatabaseLine(const String& entryName);
 String FooterLine(const platform::Ref<platform::Date>& end);
 
-// A row value with each LF byte, then each CR, then each TAB replaced by one blank, so that
-// the value stays one cell of one line.
-String CleanValue(String value);
+// TAB, the entry's name, TAB, "lecture impossible", then " (" what ")" when it is a part of
+// the entry (a table, the folder's content), then " : " and the reason.
+String UnreadableLine(const String& entryName, const String& what, const String& reason);
+// TAB, the database's name, TAB, "copie impossible : " and the reason.
+String CopyFailedLine(const String& entryName, const String& reason);
+
+// Appends a row value to the line so that it stays one cell of one line of text: each LF,
+// CR, TAB and NUL becomes one blank, and each byte that is no part of a UTF-8 character
+// becomes U+FFFD. Nothing else changes.
+void AppendCleanValue(String& line, std::string_view value);
 
 // The table name as an SQL identifier: in double quotes, inner double quotes doubled. A name
 // such as "order" or "mes contacts" reads as the table it names.

@@ -1,11 +1,15 @@
 // The database classes: SQLiteDatabase, RecordSet and DatabaseField.
 //
-// Databases are opened read-only and never modified: a run leaves their folders as it found
-// them.
+// Databases are only ever read: nothing is written into them, created beside them, removed or
+// replaced. A database that cannot be read in place without leaving a file beside it (a -wal
+// without its -shm, a folder that cannot be written) is read from a private copy in the
+// temporary folder, removed with the connection.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "platform/files/files.h"
@@ -19,31 +23,39 @@ namespace platform {
 class RecordSet;
 
 // An open SQLite connection, shared by its database object and the record sets made on it:
-// it closes when the last of them lets it go.
+// it closes when the last of them lets it go. It holds open the folder of the database file,
+// through which SQLite reaches the file by a short path whatever the length of the real one,
+// and the private copy it reads from, if any.
 class Connection : public Object {
  public:
-  // madeShm names a -shm file that opening made and that closing removes.
-  Connection(sqlite3* handle, String madeShm) : handle_(handle), madeShm_(std::move(madeShm)) {}
+  Connection(sqlite3* handle, int folder, String privateFolder)
+      : handle_(handle), folder_(folder), privateFolder_(std::move(privateFolder)) {}
   ~Connection() override;
   sqlite3* Handle() const noexcept { return handle_; }
 
  private:
   sqlite3* handle_;
-  String madeShm_;
+  int folder_;
+  String privateFolder_;
 };
 
 // One value of the current row of a record set.
 class DatabaseField : public Object {
  public:
-  // The value as text: NULL reads as the empty text, a number as SQLite's own text for it,
-  // a BLOB as its bytes. Empty once its record set is closed.
-  String StringValue() const;
+  // The value as text: NULL reads as the empty text, a number as SQLite's own text for it, a
+  // text as its bytes. A BLOB whose bytes are valid UTF-8 without NUL reads as that text, any
+  // other BLOB as SQLite's literal X'0A1B...'. Empty once its record set is closed.
+  String StringValue() const { return String(StringView()); }
+  // The same text without a copy: valid until the record set moves, closes or is read again
+  // in this column.
+  std::string_view StringView() const;
 
  private:
   friend class RecordSet;
   DatabaseField(RecordSet* owner, int column) : owner_(owner), column_(column) {}
   RecordSet* owner_;
   int column_;
+  mutable String converted_;  // a BLOB's literal
 };
 
 // The rows of a select, stepped through in order. Rows are read one at a time, so memory
@@ -59,9 +71,15 @@ class RecordSet : public Object {
   // The current row's value in column 1 to FieldCount, or nil outside that range.
   Ref<DatabaseField> IdxField(int index) const;
   void MoveNext();
-  // The true number of rows of the select.
+  // The number of rows of the select. When the database cannot count them (a damaged page),
+  // the number of rows that can be read before the damage.
   std::int64_t RecordCount();
   void Close();
+
+  // True when the rows ended early because the next one could not be read, with the reason
+  // in French; the rows before it were read as usual.
+  bool Error() const noexcept { return !errorMessage_.empty(); }
+  const String& ErrorMessage() const noexcept { return errorMessage_; }
 
  private:
   friend class Database;
@@ -76,28 +94,38 @@ class RecordSet : public Object {
   bool eof_ = false;
   std::optional<std::int64_t> recordCount_;
   std::vector<Ref<DatabaseField>> fields_;
+  String errorMessage_;
 };
 
 class Database : public Object {
  public:
   ~Database() override;
 
-  // One row per table of the database, its name in column 1, in the order of the schema.
-  // The database's own internal tables ("sqlite_...") are not listed.
+  // One row per table of the database, its name in column 1, in the order of the schema;
+  // SQLite's own tables (sqlite_sequence, sqlite_stat1, ...) are tables like the others.
+  // Never nil: a list that cannot be read is empty, or ends early, with its Error set.
   Ref<RecordSet> TableSchema();
   // One row per column of the table, in column order, its name in column 1; nil when the
   // table has no column list.
   Ref<RecordSet> FieldSchema(const String& tableName);
-  // The rows of the query; nil when the query fails.
+  // The rows of the query; nil when the query fails, with the reason in ErrorMessage.
   Ref<RecordSet> SQLSelect(const String& sql);
   // Closes the connection; the object can take another file and connect again.
   void Close();
 
+  // True after a Connect that found a database it could not read, or a query that failed;
+  // ErrorMessage says why, in French. False after a success, and after a Connect to anything
+  // that is no SQLite database.
+  bool Error() const noexcept { return !errorMessage_.empty(); }
+  const String& ErrorMessage() const noexcept { return errorMessage_; }
+
  protected:
+  void SetError(String reason) { errorMessage_ = std::move(reason); }
   Ref<Connection> connection_;
 
  private:
   Ref<RecordSet> Select(const String& sql, const String* parameter);
+  String errorMessage_;
 };
 
 class SQLiteDatabase : public Database {
@@ -105,13 +133,28 @@ class SQLiteDatabase : public Database {
   const Ref<FolderItem>& DatabaseFile() const noexcept { return databaseFile_; }
   void SetDatabaseFile(Ref<FolderItem> file) { databaseFile_ = std::move(file); }
 
-  // True when the file opened as an SQLite database and its schema could be read. False for
-  // no or a missing file, a folder, anything that is not a regular file, an empty file, a
-  // file of another kind, and a corrupt or encrypted database.
+  // True when the file opened as an SQLite database and its schema could be read; its tables
+  // are then read in one snapshot until Close. False for no or a missing file, a folder,
+  // anything that is not a regular file, an empty file and a file of another kind; False
+  // with Error set for an SQLite database that cannot be read now (locked, damaged, not
+  // permitted, a transaction left unfinished).
   bool Connect();
+
+  // Writes a copy of the connected database, as it is read in its snapshot (rows still in a
+  // -wal included), into the folder under the database file's name; a name already taken
+  // there gets " (2)", " (3)", ... False when no copy could be made, with the reason in
+  // ErrorMessage; no partial copy is left.
+  bool CopyTo(const Ref<FolderItem>& folder);
 
  private:
   Ref<FolderItem> databaseFile_;
 };
+
+// True when the file is an SQLite database, or the -wal, -shm or -journal file of one: a
+// file that must never be replaced.
+bool IsDatabaseFile(const Ref<FolderItem>& file);
+
+// How long Connect waits for a database that another program is writing at that moment.
+void SetLockWait(std::chrono::milliseconds wait);
 
 }  // namespace platform

@@ -3,33 +3,54 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "platform/database/database.h"
+#include "platform/text/text.h"
+#include "platform/ui/interaction.h"
 
 namespace platform {
 
 namespace {
 
 constexpr char kMagic[] = "SQLite format 3";  // with its terminating zero: 16 bytes
+constexpr char kProcFolder[] = "/proc/self/fd/";
+constexpr char kVfsName[] = "quorvane";
 
-// Reads the first 100 bytes of a regular, non-empty file; false for anything else. The file
-// is opened without blocking, so a named pipe cannot hang the run.
-bool ReadHeader(const String& path, unsigned char (&header)[100]) {
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 100) return false;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-            ::pread(fd, header, sizeof header, 0) == static_cast<ssize_t>(sizeof header);
-  ::close(fd);
-  return ok && std::memcmp(header, kMagic, sizeof kMagic) == 0;
+std::chrono::milliseconds lockWait{2000};
+
+// ---- Reaching a file by a short path ------------------------------------------------------
+
+// SQLite keeps a path in a buffer of a few hundred bytes and follows links to their end, so a
+// database deep in a tree would not open. It is given "/proc/self/fd/N/name" instead, N being
+// a descriptor of the database's folder that the connection holds open; this file system
+// takes such paths as they are, and names the database's -wal, -shm and -journal beside it.
+sqlite3_vfs* baseVfs = nullptr;
+
+int FullPathname(sqlite3_vfs*, const char* path, int size, char* out) {
+  if (std::strncmp(path, kProcFolder, sizeof kProcFolder - 1) == 0) {
+    const std::size_t length = std::strlen(path);
+    if (length >= static_cast<std::size_t>(size)) return SQLITE_CANTOPEN;
+    std::memcpy(out, path, length + 1);
+    return SQLITE_OK;
+  }
+  return baseVfs->xFullPathname(baseVfs, path, size, out);
 }
 
-bool FileExists(const String& path) {
-  struct stat st;
-  return ::lstat(path.c_str(), &st) == 0;
+const char* Vfs() {
+  static const bool registered = [] {
+    baseVfs = sqlite3_vfs_find(nullptr);
+    if (!baseVfs) return false;
+    // The base's own methods are called with this copy, and find their data in it.
+    static sqlite3_vfs vfs = *baseVfs;
+    vfs.zName = kVfsName;
+    vfs.xFullPathname = &FullPathname;
+    return sqlite3_vfs_register(&vfs, 0) == SQLITE_OK;
+  }();
+  return registered ? kVfsName : nullptr;
 }
 
 // "file:" URI of a path: every byte outside the unreserved set is percent-encoded.
@@ -37,8 +58,8 @@ String FileUri(const String& path) {
   static const char kHex[] = "0123456789ABCDEF";
   String uri = "file:";
   for (unsigned char c : path) {
-    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' ||
-        c == '-' || c == '.' || c == '_' || c == '~') {
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' || c == '-' ||
+        c == '.' || c == '_' || c == '~') {
       uri += static_cast<char>(c);
     } else {
       uri += '%';
@@ -49,37 +70,247 @@ String FileUri(const String& path) {
   return uri;
 }
 
+String FolderOf(const String& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == 0 ? String("/") : path.substr(0, slash);
+}
+String NameOf(const String& path) { return path.substr(path.rfind('/') + 1); }
+
+bool FileExists(const String& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+// ---- Why SQLite failed, in French -----------------------------------------------------------
+
+String ReasonOf(sqlite3* handle, int code) {
+  switch (code) {
+    case SQLITE_READONLY_ROLLBACK:
+      return "transaction inachevée : un programme qui a le droit d'écrire la base doit d'abord la réparer";
+    case SQLITE_READONLY_RECOVERY:
+    case SQLITE_READONLY_CANTINIT:
+    case SQLITE_READONLY_CANTLOCK:
+      return "journal WAL à réparer par un programme qui a le droit d'écrire la base";
+    case SQLITE_IOERR_SHORT_READ:
+      return "fichier endommagé";
+    default:
+      break;
+  }
+  const int system = handle ? sqlite3_system_errno(handle) : 0;
+  switch (code & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return "verrouillé par un autre programme";
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_FORMAT:
+      return "fichier endommagé";
+    case SQLITE_NOMEM:
+      return ReasonOfError(ENOMEM);
+    case SQLITE_FULL:
+      return ReasonOfError(system ? system : ENOSPC);
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+      return ReasonOfError(EACCES);
+    case SQLITE_IOERR:
+      return ReasonOfError(system ? system : EIO);
+    case SQLITE_CANTOPEN:
+      return system ? ReasonOfError(system) : String("ouverture impossible");
+    default:
+      return handle ? String(sqlite3_errmsg(handle)) : String(sqlite3_errstr(code));
+  }
+}
+
+// ---- What a path holds ----------------------------------------------------------------------
+
+enum class Kind { NotADatabase, Database, Unreadable };
+
+struct Probe {
+  Kind kind = Kind::NotADatabase;
+  int error = 0;          // for Unreadable
+  bool wal = false;       // for Database: its header asks for a -wal
+};
+
+bool Missing(int error) { return error == ENOENT || error == ENOTDIR || error == ELOOP; }
+
+Probe Unreadable(int error) { return Missing(error) ? Probe{} : Probe{Kind::Unreadable, error}; }
+
+// Looks at the first bytes of a regular, non-empty file. The file is opened without blocking,
+// so a named pipe cannot hang the run.
+Probe ProbeFile(const String& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return Unreadable(errno);
+  if (!S_ISREG(st.st_mode) || st.st_size == 0) return {};
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return Unreadable(errno);
+  unsigned char header[100];
+  const ssize_t n = ::pread(fd, header, sizeof header, 0);
+  const int error = errno;
+  ::close(fd);
+  if (n < 0) return Unreadable(error);
+  if (n < static_cast<ssize_t>(sizeof kMagic) || std::memcmp(header, kMagic, sizeof kMagic) != 0) return {};
+  return {Kind::Database, 0, n >= 20 && (header[18] == 2 || header[19] == 2)};
+}
+
+// ---- Opening ------------------------------------------------------------------------------
+
+// Byte copy of one file; the OS error number, or 0.
+int CopyFile(const String& from, const String& to) {
+  const int in = ::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (in < 0) return errno;
+  const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (out < 0) {
+    const int error = errno;
+    ::close(in);
+    return error;
+  }
+  int error = 0;
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(in, buffer, sizeof buffer);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      error = errno;
+      break;
+    }
+    for (ssize_t done = 0; done < n && !error;) {
+      const ssize_t w = ::write(out, buffer + done, static_cast<std::size_t>(n - done));
+      if (w < 0 && errno != EINTR) error = errno;
+      if (w > 0) done += w;
+    }
+    if (error) break;
+  }
+  ::close(in);
+  if (::close(out) != 0 && !error) error = errno;
+  return error;
+}
+
+void RemovePrivateFolder(const String& folder) {
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
+}
+
+struct Opened {
+  Ref<Connection> connection;
+  int code = SQLITE_OK;
+  String reason;
+};
+
+// Opens the file at the real path with the URI options, reads its schema and starts the one
+// read transaction in which all of it is read. The private folder, if any, goes with the
+// connection.
+Opened OpenDatabase(const String& path, const char* options, int flags, String privateFolder) {
+  Opened result;
+  const int folder = ::open(FolderOf(path).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) {
+    result.code = SQLITE_CANTOPEN;
+    result.reason = ReasonOfError(errno);
+    if (!privateFolder.empty()) RemovePrivateFolder(privateFolder);
+    return result;
+  }
+  const String shortPath = kProcFolder + std::to_string(folder) + "/" + NameOf(path);
+  sqlite3* handle = nullptr;
+  int code = sqlite3_open_v2((FileUri(shortPath) + options).c_str(), &handle,
+                             flags | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, Vfs());
+  result.connection = New<Connection>(handle, folder, std::move(privateFolder));
+  if (code == SQLITE_OK) {
+    sqlite3_extended_result_codes(handle, 1);
+    // A database that another program is writing at this moment is waited for a little.
+    sqlite3_busy_timeout(handle, static_cast<int>(lockWait.count()));
+    // The files come from anywhere: their schemas get no trust.
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    code = sqlite3_exec(handle, "BEGIN", nullptr, nullptr, nullptr);
+    if (code == SQLITE_OK) code = sqlite3_exec(handle, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr);
+  }
+  if (code != SQLITE_OK) {
+    result.code = code;
+    result.reason = ReasonOf(handle, code);
+    result.connection = nullptr;
+  }
+  return result;
+}
+
+// Reads the database and its -wal from copies in a folder of our own, where SQLite may make
+// whatever it needs.
+Opened OpenPrivateCopy(const String& path) {
+  Opened result;
+  std::error_code error;
+  String pattern = (std::filesystem::temp_directory_path(error) / "quorvane-XXXXXX").string();
+  if (error || !::mkdtemp(pattern.data())) {
+    result.code = SQLITE_CANTOPEN;
+    result.reason = ReasonOfError(error ? error.value() : errno);
+    return result;
+  }
+  const String copy = pattern + "/" + NameOf(path);
+  int failed = CopyFile(path, copy);
+  if (!failed && FileExists(path + "-wal")) failed = CopyFile(path + "-wal", copy + "-wal");
+  if (failed) {
+    RemovePrivateFolder(pattern);
+    result.code = SQLITE_CANTOPEN;
+    result.reason = ReasonOfError(failed);
+    return result;
+  }
+  return OpenDatabase(copy, "?mode=ro", SQLITE_OPEN_READONLY, pattern);
+}
+
+// Failures that reading from a private copy gets round: SQLite could not make or use the
+// -shm beside the database.
+bool CopyHelps(int code) {
+  return (code & 0xFF) == SQLITE_CANTOPEN || code == SQLITE_READONLY_RECOVERY || code == SQLITE_READONLY_CANTINIT ||
+         code == SQLITE_READONLY_CANTLOCK || code == SQLITE_READONLY_DIRECTORY || (code & 0xFF) == SQLITE_IOERR;
+}
+
 }  // namespace
+
+void SetLockWait(std::chrono::milliseconds wait) { lockWait = wait; }
+
+Connection::~Connection() {
+  sqlite3_close_v2(handle_);  // its statements are all finalised: the close is done at once
+  if (folder_ >= 0) ::close(folder_);
+  if (!privateFolder_.empty()) RemovePrivateFolder(privateFolder_);
+}
 
 // ---- DatabaseField ------------------------------------------------------------------------
 
-String DatabaseField::StringValue() const {
-  if (!owner_ || !owner_->statement_ || owner_->eof_) return String();
+std::string_view DatabaseField::StringView() const {
+  if (!owner_ || !owner_->statement_ || owner_->eof_) return {};
   sqlite3_stmt* statement = owner_->statement_;
   switch (sqlite3_column_type(statement, column_)) {
     case SQLITE_NULL:
-      return String();
+      return {};
     case SQLITE_BLOB: {
-      const void* bytes = sqlite3_column_blob(statement, column_);
-      return String(static_cast<const char*>(bytes), static_cast<std::size_t>(sqlite3_column_bytes(statement, column_)));
+      const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, column_));
+      const std::string_view blob(bytes ? bytes : "", static_cast<std::size_t>(sqlite3_column_bytes(statement, column_)));
+      if (ValidUtf8Prefix(blob) == blob.size() && blob.find('\0') == std::string_view::npos) return blob;
+      static const char kHex[] = "0123456789ABCDEF";
+      if (converted_.capacity() > (std::size_t{1} << 24)) String().swap(converted_);  // a huge BLOB's room
+      converted_.clear();
+      converted_.reserve(blob.size() * 2 + 3);
+      converted_ += "X'";
+      for (unsigned char c : blob) {
+        converted_ += kHex[c >> 4];
+        converted_ += kHex[c & 15];
+      }
+      converted_ += '\'';
+      return converted_;
     }
     default: {
       const unsigned char* text = sqlite3_column_text(statement, column_);
-      if (!text) return String();
-      return String(reinterpret_cast<const char*>(text), static_cast<std::size_t>(sqlite3_column_bytes(statement, column_)));
+      if (!text) return {};
+      return {reinterpret_cast<const char*>(text), static_cast<std::size_t>(sqlite3_column_bytes(statement, column_))};
     }
   }
 }
 
 // ---- RecordSet ----------------------------------------------------------------------------
 
-Connection::~Connection() {
-  sqlite3_close_v2(handle_);  // its statements are all finalised: the close is done at once
-  if (!madeShm_.empty()) ::unlink(madeShm_.c_str());
-}
-
 RecordSet::RecordSet(Ref<Connection> connection, sqlite3_stmt* statement, String sql)
-    : connection_(std::move(connection)), statement_(statement), sql_(std::move(sql)), fieldCount_(sqlite3_column_count(statement)) {
+    : connection_(std::move(connection)),
+      statement_(statement),
+      sql_(std::move(sql)),
+      fieldCount_(statement ? sqlite3_column_count(statement) : 0) {
   fields_.reserve(static_cast<std::size_t>(fieldCount_));
   for (int column = 0; column < fieldCount_; ++column)
     fields_.push_back(Ref<DatabaseField>(new DatabaseField(this, column)));
@@ -96,8 +327,16 @@ Ref<DatabaseField> RecordSet::IdxField(int index) const {
 }
 
 void RecordSet::Step() {
-  // A read error in the middle of a table (a damaged page) ends its rows there.
-  eof_ = !statement_ || sqlite3_step(statement_) != SQLITE_ROW;
+  if (!statement_) {
+    eof_ = true;
+    return;
+  }
+  const int code = sqlite3_step(statement_);
+  eof_ = code != SQLITE_ROW;
+  if (code != SQLITE_ROW && code != SQLITE_DONE) {
+    // SQLite gives the statement's own error code with its reset.
+    errorMessage_ = ReasonOf(connection_->Handle(), sqlite3_reset(statement_));
+  }
 }
 
 void RecordSet::MoveNext() {
@@ -105,15 +344,22 @@ void RecordSet::MoveNext() {
 }
 
 std::int64_t RecordSet::RecordCount() {
-  if (!recordCount_) {
-    recordCount_ = 0;
-    sqlite3_stmt* count = nullptr;
-    const String sql = "SELECT count(*) FROM (" + sql_ + ")";
-    if (connection_ && sqlite3_prepare_v2(connection_->Handle(), sql.c_str(), -1, &count, nullptr) == SQLITE_OK &&
-        sqlite3_step(count) == SQLITE_ROW)
-      recordCount_ = sqlite3_column_int64(count, 0);
+  if (recordCount_) return *recordCount_;
+  recordCount_ = 0;
+  if (!connection_) return 0;
+  sqlite3* handle = connection_->Handle();
+  sqlite3_stmt* count = nullptr;
+  const String sql = "SELECT count(*) FROM (" + sql_ + ")";
+  if (sqlite3_prepare_v2(handle, sql.c_str(), -1, &count, nullptr) == SQLITE_OK && sqlite3_step(count) == SQLITE_ROW) {
+    recordCount_ = sqlite3_column_int64(count, 0);
+  } else {
+    // A damaged table cannot be counted at once: its rows are counted up to the damage.
     sqlite3_finalize(count);
+    count = nullptr;
+    if (sqlite3_prepare_v2(handle, sql_.c_str(), -1, &count, nullptr) == SQLITE_OK)
+      while (sqlite3_step(count) == SQLITE_ROW) ++*recordCount_;
   }
+  sqlite3_finalize(count);
   return *recordCount_;
 }
 
@@ -134,17 +380,20 @@ void Database::Close() {
 }
 
 Ref<RecordSet> Database::Select(const String& sql, const String* parameter) {
-  if (!connection_) return nullptr;
-  sqlite3_stmt* statement = nullptr;
-  if (sqlite3_prepare_v2(connection_->Handle(), sql.c_str(), static_cast<int>(sql.size()), &statement, nullptr) != SQLITE_OK ||
-      !statement) {
-    sqlite3_finalize(statement);
+  errorMessage_.clear();
+  if (!connection_) {
+    errorMessage_ = "base non ouverte";
     return nullptr;
   }
-  if (parameter)
+  sqlite3* handle = connection_->Handle();
+  sqlite3_stmt* statement = nullptr;
+  int code = sqlite3_prepare_v2(handle, sql.c_str(), static_cast<int>(sql.size()), &statement, nullptr);
+  if (code == SQLITE_OK && !statement) code = SQLITE_MISUSE;  // no statement in the text
+  if (code == SQLITE_OK && parameter)
     sqlite3_bind_text(statement, 1, parameter->data(), static_cast<int>(parameter->size()), SQLITE_TRANSIENT);
-  const int first = sqlite3_step(statement);
+  const int first = code == SQLITE_OK ? sqlite3_step(statement) : code;
   if (first != SQLITE_ROW && first != SQLITE_DONE) {
+    errorMessage_ = ReasonOf(handle, statement ? sqlite3_reset(statement) : first);
     sqlite3_finalize(statement);
     return nullptr;
   }
@@ -161,12 +410,12 @@ Ref<RecordSet> Database::Select(const String& sql, const String* parameter) {
 }
 
 Ref<RecordSet> Database::TableSchema() {
-  Ref<RecordSet> tables = Select(
-      "SELECT name FROM sqlite_schema WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
-      "ORDER BY rowid",
-      nullptr);
-  if (!tables) throw RuntimeException("the table list of the database cannot be read");
-  return tables;
+  Ref<RecordSet> tables = Select("SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY rowid", nullptr);
+  if (tables) return tables;
+  Ref<RecordSet> none(new RecordSet(nullptr, nullptr, String()));
+  none->eof_ = true;
+  none->errorMessage_ = errorMessage_;
+  return none;
 }
 
 Ref<RecordSet> Database::FieldSchema(const String& tableName) {
@@ -183,47 +432,101 @@ Ref<RecordSet> Database::SQLSelect(const String& sql) { return Select(sql, nullp
 
 bool SQLiteDatabase::Connect() {
   Close();
+  SetError(String());
   if (!databaseFile_) return false;
   // SQLite keeps a database's -wal and -shm beside the real file, not beside a link to it.
   char* real = ::realpath(databaseFile_->NativePath().c_str(), nullptr);
-  if (!real) return false;
-  const String path = real;
-  std::free(real);
-  unsigned char header[100];
-  if (!ReadHeader(path, header)) return false;
-
-  // A database in WAL mode (format bytes 2) whose -wal file is absent holds all of its content
-  // in the main file: it is read as immutable, so that nothing is made beside it. With a -wal
-  // present, someone may be writing it: it is read normally, read-only. A -wal without its
-  // -shm was left by a writer that is gone; SQLite cannot read it without making a -shm,
-  // which goes again with the connection.
-  String options = "?mode=ro";
-  String madeShm;
-  if (header[18] == 2 || header[19] == 2) {
-    if (!FileExists(path + "-wal"))
-      options = "?immutable=1";
-    else if (!FileExists(path + "-shm"))
-      madeShm = path + "-shm";
-  }
-  sqlite3* handle = nullptr;
-  const int opened = sqlite3_open_v2((FileUri(path) + options).c_str(), &handle,
-                                     SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
-  connection_ = New<Connection>(handle, std::move(madeShm));
-  if (opened != SQLITE_OK) {
-    Close();
+  if (!real) {
+    if (!Missing(errno)) SetError(ReasonOfError(errno));
     return false;
   }
-  // A database that another program is writing at this moment is waited for a little, rather
-  // than taken for a file that is no database.
-  sqlite3_busy_timeout(handle, 2000);
-  // The files come from anywhere: their schemas get no trust.
-  sqlite3_db_config(handle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-  sqlite3_db_config(handle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-  if (sqlite3_exec(handle, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr) != SQLITE_OK) {
-    Close();
+  const String path = real;
+  std::free(real);
+  const Probe probe = ProbeFile(path);
+  if (probe.kind == Kind::Unreadable) SetError(ReasonOfError(probe.error));
+  if (probe.kind != Kind::Database) return false;
+
+  // A database in WAL mode whose -wal is absent holds all of its content in the main file: it
+  // is read as immutable, so that nothing is made beside it. A -wal without its -shm was
+  // left by a writer that is gone: SQLite would make a -shm beside it, so it is read from a
+  // private copy. Otherwise the database is read in place, read-only; a -shm that is there
+  // is SQLite's to keep up to date.
+  const bool hasWal = probe.wal && FileExists(path + "-wal");
+  Opened opened;
+  if (probe.wal && !hasWal)
+    opened = OpenDatabase(path, "?immutable=1", SQLITE_OPEN_READONLY, String());
+  else if (hasWal && !FileExists(path + "-shm"))
+    opened = OpenPrivateCopy(path);
+  else
+    opened = OpenDatabase(path, "?mode=ro", SQLITE_OPEN_READONLY, String());
+  // A -shm that cannot be used read-only (a folder nobody may write) is got round the same way.
+  if (!opened.connection && hasWal && CopyHelps(opened.code)) opened = OpenPrivateCopy(path);
+  if (!opened.connection) {
+    SetError(opened.reason);
+    return false;
+  }
+  connection_ = opened.connection;
+  return true;
+}
+
+bool SQLiteDatabase::CopyTo(const Ref<FolderItem>& folder) {
+  SetError(String());
+  if (!connection_ || !databaseFile_) {
+    SetError("base non ouverte");
+    return false;
+  }
+  if (!folder) {
+    SetError("aucun dossier de copie");
+    return false;
+  }
+  const Ref<FolderItem> target = folder->CreateUniqueFile(databaseFile_->Name());
+  if (!target) {
+    SetError(folder->LastErrorMessage());
+    return false;
+  }
+  const String path = target->NativePath();
+  Opened destination = OpenDatabase(path, "?mode=rw", SQLITE_OPEN_READWRITE, String());
+  // OpenDatabase began a read of the empty copy; the backup needs it writable.
+  int code = destination.code;
+  sqlite3* copy = destination.connection ? destination.connection->Handle() : nullptr;
+  if (copy) code = sqlite3_exec(copy, "COMMIT; PRAGMA journal_mode = OFF", nullptr, nullptr, nullptr);
+  String reason = destination.reason;
+  if (copy && code == SQLITE_OK) {
+    sqlite3_backup* backup = sqlite3_backup_init(copy, "main", connection_->Handle(), "main");
+    if (!backup) {
+      code = sqlite3_errcode(copy);
+    } else {
+      // In steps, so that the window stays alive while a large database is copied.
+      do {
+        code = sqlite3_backup_step(backup, 1024);
+        RuntimeBackgroundTask();
+      } while (code == SQLITE_OK);
+      sqlite3_backup_finish(backup);
+      if (code == SQLITE_DONE) code = SQLITE_OK;
+    }
+    if (code != SQLITE_OK) reason = ReasonOf(copy, code);
+  } else if (copy) {
+    reason = ReasonOf(copy, code);
+  }
+  destination.connection = nullptr;  // closes the copy
+  if (code != SQLITE_OK) {
+    ::unlink(path.c_str());
+    ::unlink((path + "-journal").c_str());
+    SetError(reason.empty() ? String("copie interrompue") : reason);
     return false;
   }
   return true;
+}
+
+bool IsDatabaseFile(const Ref<FolderItem>& file) {
+  if (!file) return false;
+  const String& path = file->NativePath();
+  if (ProbeFile(path).kind == Kind::Database) return true;
+  for (const std::string_view suffix : {"-wal", "-shm", "-journal"})
+    if (path.size() > suffix.size() && path.ends_with(suffix) &&
+        ProbeFile(path.substr(0, path.size() - suffix.size())).kind == Kind::Database)
+      return true;
+  return false;
 }
 
 }  // namespace platform

@@ -36,13 +36,19 @@ class FolderItem : public Object {
   std::int64_t Count();
   // The entry at index 1 to Count, or nil outside that range.
   Ref<FolderItem> Item(std::int64_t index);
+  // After Count or Item of a folder whose entries could not all be read: the OS error number
+  // (0 when they could), and why in French.
+  int LastErrorCode() const noexcept { return lastError_; }
+  String LastErrorMessage() const;
 
-  // Copies the file into the folder under its own name. An existing file is never replaced:
-  // the copy then takes the first free name "stem (2).ext", "stem (3).ext", ... Failures are
-  // silent, and leave no partial copy.
-  void CopyFileTo(const Ref<FolderItem>& destination) const;
+  // Creates a new empty file in this folder under the name. A name that is taken is never
+  // reused: the file then takes the first free name "stem (2).ext", "stem (3).ext", ...
+  // Nil when none could be made, with the reason in LastErrorCode.
+  Ref<FolderItem> CreateUniqueFile(const String& name);
   void CreateAsFolder() const;
 
+  // True when both are the same file or folder (same device and inode), by whatever path.
+  bool SameFileAs(const Ref<FolderItem>& other) const;
   // True when this is a folder that is one of the folders through which it was reached
   // (same device and inode), as a link back up the tree is: walking it would never end.
   bool RevisitsEnclosingFolder() const;
@@ -56,13 +62,15 @@ class FolderItem : public Object {
   String name_;
   std::shared_ptr<const Lineage> enclosing_;  // the folders this entry was reached through
   std::optional<std::vector<Ref<FolderItem>>> entries_;
+  int lastError_ = 0;
 };
 
 // The item for a path, existing or not. The path mode is accepted for its callers' sake:
 // native paths are the only kind there is here.
 Ref<FolderItem> GetFolderItem(std::string_view path, int pathMode);
 
-// A text file open for writing, buffered. Each line ends with LF.
+// A text file open for writing, buffered. Each line ends with LF. Errors are raised as
+// IOException with the OS error number and its reason in French.
 class TextOutputStream : public Object {
  public:
   // Creates or empties the file; raises IOException with the OS error when it cannot.
@@ -77,6 +85,7 @@ class TextOutputStream : public Object {
 
  private:
   explicit TextOutputStream(int descriptor) : fd_(descriptor) {}
+  void WriteAll(const char* data, std::size_t size);
   void WriteOut();
 
   int fd_;

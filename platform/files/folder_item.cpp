@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "platform/files/files.h"
+#include "platform/text/text.h"
 
 namespace platform {
 
@@ -28,33 +29,6 @@ std::optional<FileIdentity> IdentityOf(const String& path) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return std::nullopt;
   return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
-}
-
-// Writes all of data to fd; false on failure.
-bool WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-bool CopyContents(int from, int to) {
-  char buffer[1 << 16];
-  for (;;) {
-    const ssize_t n = ::read(from, buffer, sizeof buffer);
-    if (n == 0) return true;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (!WriteAll(to, buffer, static_cast<std::size_t>(n))) return false;
-  }
 }
 
 // "stem (n).ext" for "stem.ext"; a leading dot does not start an extension.
@@ -85,10 +59,20 @@ bool FolderItem::Directory() const {
 
 void FolderItem::ReadEntries() {
   entries_.emplace();
+  lastError_ = 0;
   DIR* dir = ::opendir(path_.c_str());
-  if (!dir) return;
+  if (!dir) {
+    lastError_ = errno;
+    return;
+  }
   std::vector<String> names;
-  while (const dirent* entry = ::readdir(dir)) {
+  for (;;) {
+    errno = 0;
+    const dirent* entry = ::readdir(dir);
+    if (!entry) {
+      lastError_ = errno;  // 0 at the end of the entries
+      break;
+    }
     const std::string_view name = entry->d_name;
     if (name != "." && name != "..") names.emplace_back(name);
   }
@@ -122,30 +106,28 @@ bool FolderItem::RevisitsEnclosingFolder() const {
   return self && std::find(enclosing_->begin(), enclosing_->end(), *self) != enclosing_->end();
 }
 
-void FolderItem::CopyFileTo(const Ref<FolderItem>& destination) const {
-  if (!destination) return;
-  const int from = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (from < 0) return;
-  struct stat st;
-  if (::fstat(from, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(from);
-    return;
+String FolderItem::LastErrorMessage() const { return lastError_ ? ReasonOfError(lastError_) : String(); }
+
+Ref<FolderItem> FolderItem::CreateUniqueFile(const String& name) {
+  const String folder = path_ == "/" ? String() : path_;
+  lastError_ = 0;
+  for (int n = 1; n < 10000; ++n) {
+    String target = folder + "/" + (n == 1 ? name : NumberedName(name, n));
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      ::close(fd);
+      return New<FolderItem>(target);
+    }
+    if (errno != EEXIST) break;
   }
-  const String folder = destination->NativePath() == "/" ? String() : destination->NativePath();
-  String target;
-  int to = -1;
-  for (int n = 1; to < 0 && n < 10000; ++n) {
-    target = folder + "/" + (n == 1 ? name_ : NumberedName(name_, n));
-    to = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (to < 0 && errno != EEXIST) break;
-  }
-  if (to < 0) {
-    ::close(from);
-    return;
-  }
-  const bool copied = CopyContents(from, to);
-  ::close(from);
-  if (::close(to) != 0 || !copied) ::unlink(target.c_str());
+  lastError_ = errno;
+  return nullptr;
+}
+
+bool FolderItem::SameFileAs(const Ref<FolderItem>& other) const {
+  if (!other) return false;
+  const auto self = IdentityOf(path_);
+  return self && self == IdentityOf(other->path_);
 }
 
 void FolderItem::CreateAsFolder() const { ::mkdir(path_.c_str(), 0777); }

@@ -2,9 +2,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "platform/files/files.h"
+#include "platform/text/text.h"
 
 namespace platform {
 
@@ -12,7 +12,7 @@ namespace {
 
 constexpr std::size_t kBufferSize = 1 << 16;
 
-IOException ErrorFor(int errorNumber) { return IOException(errorNumber, std::strerror(errorNumber)); }
+IOException ErrorFor(int errorNumber) { return IOException(errorNumber, ReasonOfError(errorNumber)); }
 
 }  // namespace
 
@@ -28,9 +28,7 @@ TextOutputStream::~TextOutputStream() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-void TextOutputStream::WriteOut() {
-  const char* data = buffer_.data();
-  std::size_t size = buffer_.size();
+void TextOutputStream::WriteAll(const char* data, std::size_t size) {
   while (size > 0) {
     const ssize_t n = ::write(fd_, data, size);
     if (n < 0) {
@@ -43,11 +41,22 @@ void TextOutputStream::WriteOut() {
     data += n;
     size -= static_cast<std::size_t>(n);
   }
+}
+
+void TextOutputStream::WriteOut() {
+  WriteAll(buffer_.data(), buffer_.size());
   buffer_.clear();
 }
 
 void TextOutputStream::WriteLine(std::string_view text) {
   if (fd_ < 0) throw ErrorFor(EBADF);
+  if (text.size() >= kBufferSize) {
+    // A line longer than the buffer goes out as it stands: a huge value is not copied again.
+    WriteOut();
+    WriteAll(text.data(), text.size());
+    buffer_.push_back('\n');
+    return;
+  }
   buffer_.append(text);
   buffer_.push_back('\n');
   if (buffer_.size() >= kBufferSize) WriteOut();

@@ -140,23 +140,41 @@ std::size_t ValidSequenceLength(const unsigned char* p, std::size_t available) {
 
 }  // namespace
 
-String ConvertEncoding(const String& text, const Ref<TextEncoding>& encoding) {
-  if (encoding->Code() != 44) return text;
-  String out;
-  out.reserve(text.size());
+std::size_t ValidUtf8Prefix(std::string_view text) noexcept {
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t size = text.size();
-  for (std::size_t at = 0; at < size;) {
-    const std::size_t length = ValidSequenceLength(p + at, size - at);
-    if (length == 0) {
-      out += "\xEF\xBF\xBD";
-      ++at;
-    } else {
-      out.append(text, at, length);
-      at += length;
+  std::size_t at = 0;
+  while (at < size) {
+    // Eight ASCII bytes at a time: most values are ASCII through and through.
+    if (size - at >= 8) {
+      std::uint64_t word;
+      std::memcpy(&word, p + at, 8);
+      if ((word & 0x8080808080808080ULL) == 0) {
+        at += 8;
+        continue;
+      }
     }
+    const std::size_t length = ValidSequenceLength(p + at, size - at);
+    if (length == 0) break;
+    at += length;
   }
-  return out;
+  return at;
+}
+
+String ConvertEncoding(const String& text, const Ref<TextEncoding>& encoding) {
+  if (encoding->Code() != 44) return text;
+  std::string_view rest = text;
+  std::size_t valid = ValidUtf8Prefix(rest);
+  if (valid == rest.size()) return text;
+  String out;
+  out.reserve(text.size() + 8);
+  for (;;) {
+    out.append(rest.substr(0, valid));
+    if (valid == rest.size()) return out;
+    out += "\xEF\xBF\xBD";  // one U+FFFD for each byte that is no part of a character
+    rest.remove_prefix(valid + 1);
+    valid = ValidUtf8Prefix(rest);
+  }
 }
 
 }  // namespace platform

@@ -50,11 +50,20 @@ class TextEncoding : public Object {
   int code_;
 };
 
+// The length of the longest start of the text that is valid UTF-8 (no overlong form, no
+// surrogate, nothing above U+10FFFF): the whole length for a valid text.
+std::size_t ValidUtf8Prefix(std::string_view text) noexcept;
+
 // Encoding number 44 is UTF-8, the only one the system asks for.
 Ref<TextEncoding> EncodingsGetter(int code);
 // The text in the given encoding. For UTF-8 a valid text is returned unchanged and each
 // invalid byte becomes U+FFFD.
 String ConvertEncoding(const String& text, const Ref<TextEncoding>& encoding);
+
+// ---- Failures ----------------------------------------------------------------------------
+
+// Why an operation of the system failed, in a few French words, from the OS error number.
+String ReasonOfError(int errorNumber);
 
 // ---- Dates --------------------------------------------------------------------------------
 

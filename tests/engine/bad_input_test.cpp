@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <optional>
 
 #include "tests/support/run_fixture.h"
 
@@ -82,12 +83,6 @@ INSTANTIATE_TEST_SUITE_P(
                            for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 131 + 7);
                            fixtures::WriteFile(p, bytes);
                          }},
-        // A valid file header, then a schema page that is garbage.
-        NotADatabaseCase{"CorruptSchemaPage", "abime.sqlite",
-                         [](const path& p) {
-                           MakeTable(p, "t", 3);
-                           Scribble(p, 100, 3996, '\xff');
-                         }},
         NotADatabaseCase{"NamedPipe", "tube.sqlite",
                          [](const path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0644), 0) << std::strerror(errno); }},
         NotADatabaseCase{"DanglingLink", "lien.sqlite",
@@ -99,17 +94,19 @@ INSTANTIATE_TEST_SUITE_P(
                          }}),
     [](const auto& info) { return std::string(info.param.label); });
 
-TEST_F(BadInput, DamagedTablePageLeavesItsTableEndLineOnly) {
+TEST_F(BadInput, DamagedRootPageOfATableIsSaidAndTheNextTableIsDumped) {
   fixtures::MakeDatabase(root / "abime.sqlite",
                          "CREATE TABLE casse(v TEXT); INSERT INTO casse VALUES ('a'), ('b');"
                          "CREATE TABLE saine(v TEXT); INSERT INTO saine VALUES ('c');");
   Scribble(root / "abime.sqlite", 4096, 4096, '\xff');  // page 2: the root page of "casse"
   Options(false, true, false, false, false);
   Run(root, result);
-  EXPECT_EQ(ResultLines(result), ExpectedFile(1)
-                                     .Entry(root / "abime.sqlite")
-                                     .Lines({"", Cells({"abime.sqlite", "saine", "1", "c"}), ""})
-                                     .End());
+  EXPECT_EQ(ResultLines(result),
+            ExpectedFile(1)
+                .Entry(root / "abime.sqlite")
+                .Lines({Cells({"abime.sqlite", "lecture impossible (table casse) : fichier endommagé"}), "",
+                        Cells({"abime.sqlite", "saine", "1", "c"}), ""})
+                .End());
 }
 
 // ---- Folder links -------------------------------------------------------------------------
@@ -243,14 +240,13 @@ struct UnusableResultCase {
   std::function<path(const fixtures::TempDir&)> result;
   int error;
   bool bigValue;      // a value too long for the stream's buffer: the write fails inside the walk
-  bool needsNonRoot;  // permissions do not stop root
+  bool unprivileged;  // permissions do not stop root
   friend void PrintTo(const UnusableResultCase& c, std::ostream* os) { *os << c.label; }
 };
 
 class UnusableResult : public BadInput, public ::testing::WithParamInterface<UnusableResultCase> {};
 
 TEST_P(UnusableResult, UserIsToldAndTheWindowIsReadyAgain) {
-  if (GetParam().needsNonRoot && ::geteuid() == 0) GTEST_SKIP() << "root writes into a read-only folder";
   const path target = GetParam().result(temp);
   fixtures::MakeDatabase(root / "a.sqlite", std::string("CREATE TABLE t(v TEXT); INSERT INTO t VALUES ('court');") +
                                                (GetParam().bigValue ? "INSERT INTO t VALUES (printf('%.*c', 200000, 'x'));" : ""));
@@ -259,11 +255,15 @@ TEST_P(UnusableResult, UserIsToldAndTheWindowIsReadyAgain) {
   if (GetParam().bigValue) user.stopAtCall = 2;  // the stop is asked for at the row whose write fails
   const auto before = fixtures::Snapshot(root);
 
-  Run(root, target);
+  {
+    std::optional<fixtures::Unprivileged> nobody;
+    if (GetParam().unprivileged) nobody.emplace(temp.path());
+    Run(root, target);
+  }
   ASSERT_EQ(user.messages.size(), 1u);
   const std::string& message = user.messages[0];
   EXPECT_NE(message.find("fichier texte \"" + target.string() + "\""), std::string::npos) << message;
-  EXPECT_NE(message.find(std::strerror(GetParam().error)), std::string::npos) << message;
+  EXPECT_NE(message.find(platform::ReasonOfError(GetParam().error)), std::string::npos) << message;
   EXPECT_TRUE(window->BtnDemarrer()->Enabled());
   EXPECT_EQ(window->Height(), 246);
   EXPECT_EQ(App::ArretTraitement, 0);

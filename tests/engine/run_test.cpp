@@ -246,15 +246,23 @@ TEST_F(ExportRun, CopyFolderIsMadeEvenWhenNoDatabaseIsFound) {
   EXPECT_EQ(AllPaths(temp / "out"), (Lines{"resultat.txt", "resultat.txt_2026-12-10_072737"}));
 }
 
-TEST_F(ExportRun, CopiesAreByteIdenticalAndOnlyOfDatabases) {
+TEST_F(ExportRun, CopiesHoldTheSameDatabaseAndAreOnlyOfDatabases) {
   MakeTable(root / "a.sqlite", "t", 3);
   fixtures::MakeDatabase(root / "sans_table.sqlite", "PRAGMA user_version = 3;");
+  fixtures::MakeDatabase(root / "large.sqlite",
+                         "PRAGMA page_size = 1024; CREATE TABLE t(k TEXT PRIMARY KEY, v) WITHOUT ROWID;"
+                         "CREATE INDEX tv ON t(v); CREATE TABLE u(id INTEGER PRIMARY KEY AUTOINCREMENT, b BLOB);"
+                         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000)"
+                         " INSERT INTO t SELECT 'k' || i, randomblob(i % 300) FROM n;"
+                         "INSERT INTO u(b) SELECT v FROM t; DELETE FROM u WHERE id % 3 = 0;");
   fixtures::WriteFile(root / "lisezmoi.txt", "texte\n");
   Options(false, false, false, false, true);
   Run(root, result);
-  EXPECT_EQ(AllPaths(copies), (Lines{"a.sqlite", "sans_table.sqlite"}));
-  EXPECT_EQ(fixtures::ReadFile(copies / "a.sqlite"), fixtures::ReadFile(root / "a.sqlite"));
-  EXPECT_EQ(fixtures::ReadFile(copies / "sans_table.sqlite"), fixtures::ReadFile(root / "sans_table.sqlite"));
+  EXPECT_EQ(AllPaths(copies), (Lines{"a.sqlite", "large.sqlite", "sans_table.sqlite"}));
+  for (const char* name : {"a.sqlite", "large.sqlite", "sans_table.sqlite"})
+    EXPECT_EQ(fixtures::DatabaseContent(copies / name), fixtures::DatabaseContent(root / name)) << name;
+  EXPECT_EQ(fixtures::DatabaseContent(copies / "large.sqlite").back(), "integrity: ok");
+  EXPECT_EQ(user.messages, Lines{kFinishedMessage});
 }
 
 TEST_F(ExportRun, RunsInTheSameSecondShareTheCopyFolder) {
@@ -265,7 +273,7 @@ TEST_F(ExportRun, RunsInTheSameSecondShareTheCopyFolder) {
   Run(root, result);
   EXPECT_EQ(AllPaths(copies), (Lines{"carnet (2).sqlite", "carnet.sqlite", "marque.txt"}));
   EXPECT_EQ(fixtures::ReadFile(copies / "marque.txt"), "laissé là\n");
-  EXPECT_EQ(fixtures::ReadFile(copies / "carnet (2).sqlite"), fixtures::ReadFile(root / "carnet.sqlite"));
+  EXPECT_EQ(fixtures::DatabaseContent(copies / "carnet (2).sqlite"), fixtures::DatabaseContent(root / "carnet.sqlite"));
   EXPECT_EQ(user.messages, (Lines{kFinishedMessage, kFinishedMessage}));
 }
 
@@ -283,14 +291,26 @@ TEST_F(ExportRun, WithoutCopieBaseNoCopyFolderIsMadeNorTouched) {
             (Lines{"resultat.txt", "resultat.txt_2026-12-10_072737", "resultat.txt_2026-12-10_072737/marque.txt"}));
 }
 
-TEST_F(ExportRun, CopieBaseCheckedDuringTheRunCopiesNowhere) {
+// With no copy folder made at the start, a copy asked for later cannot be made: each database
+// says so, and the closing message counts them.
+TEST_F(ExportRun, CopieBaseCheckedDuringTheRunCopiesNowhereAndSaysSo) {
   MakeTable(root / "a.sqlite", "t", 1);
   MakeTable(root / "b.sqlite", "t", 1);
-  Options(false, false, false, false, false);
+  Options(false, true, false, false, false);
   user.onStopKeyPoll = [this](int) { window->CopieBase()->SetValue(true); };
   const auto before = AllPaths(temp.path());
   Run(root, result);
-  EXPECT_EQ(user.messages, Lines{kFinishedMessage});
+  auto noCopy = [](const std::string& database) {
+    return Cells({database, "copie impossible : aucun dossier de copie, l'option a été cochée après le début du traitement"});
+  };
+  EXPECT_EQ(ResultLines(result), ExpectedFile(2)
+                                     .Entry(root / "a.sqlite")
+                                     .Lines({RowOf("a.sqlite", "t", 1), "", noCopy("a.sqlite")})
+                                     .Entry(root / "b.sqlite")
+                                     .Lines({RowOf("b.sqlite", "t", 1), "", noCopy("b.sqlite")})
+                                     .End());
+  EXPECT_EQ(user.messages, Lines{"Traitement terminé !\n2 éléments n'ont pas pu être lus ou copiés : le fichier texte "
+                                 "les signale par « lecture impossible » ou « copie impossible »."});
   Lines after = AllPaths(temp.path());
   after.erase(std::remove(after.begin(), after.end(), "out/resultat.txt"), after.end());
   EXPECT_EQ(after, before);
@@ -304,8 +324,9 @@ TEST_F(ExportRun, DatabasesOfOneNameInTwoSubFoldersAreBothCopied) {
   Run(root, result);
   EXPECT_EQ(AllPaths(copies), (Lines{"carnet (2).sqlite", "carnet.sqlite"}));
   // "deux" comes before "un": its database is copied first.
-  EXPECT_EQ(fixtures::ReadFile(copies / "carnet.sqlite"), fixtures::ReadFile(root / "deux" / "carnet.sqlite"));
-  EXPECT_EQ(fixtures::ReadFile(copies / "carnet (2).sqlite"), fixtures::ReadFile(root / "un" / "carnet.sqlite"));
+  EXPECT_EQ(fixtures::DatabaseContent(copies / "carnet.sqlite"), fixtures::DatabaseContent(root / "deux" / "carnet.sqlite"));
+  EXPECT_EQ(fixtures::DatabaseContent(copies / "carnet (2).sqlite"),
+            fixtures::DatabaseContent(root / "un" / "carnet.sqlite"));
 }
 
 }  // namespace

@@ -19,8 +19,8 @@ class Walk : public RunFixture {
 
 // ---- Empty tables and failed selects under the two options that shape a table ----------
 
-// mix.sqlite: an empty table, a virtual table whose module is unknown (its select fails),
-// then a table of one row.
+// mix.sqlite: an empty table, a virtual table whose module is unknown (its select fails: it
+// cannot be read), then a table of one row.
 void MakeMixedDatabase(const path& file) {
   fixtures::MakeDatabase(file,
                          "CREATE TABLE vide(a TEXT, b TEXT);"
@@ -54,15 +54,16 @@ TEST_P(TableOptions, EmptyTableAndFailedSelect) {
 const std::string kPleinColumns = Cells({"mix.sqlite", "plein (1)", "Rowid", "v"});
 const std::string kPleinRow = Cells({"mix.sqlite", "plein", "1", "un"});
 const std::string kVideColumns = Cells({"mix.sqlite", "vide (0)", "Rowid", "a", "b"});
+const std::string kFantome = Cells({"mix.sqlite", "lecture impossible (table fantome) : no such module: inconnu"});
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, TableOptions,
     ::testing::Values(
-        // The empty table leaves nothing; the failed select leaves its lone table end line.
-        TableOptionsCase{"Default", false, false, {"", kPleinColumns, kPleinRow, ""}},
-        TableOptionsCase{"TablesVides", true, false, {kVideColumns, "", "", kPleinColumns, kPleinRow, ""}},
-        TableOptionsCase{"NomsRubriques", false, true, {"", kPleinRow, ""}},
-        TableOptionsCase{"TablesVidesAndNomsRubriques", true, true, {"", "", kPleinRow, ""}}),
+        // The empty table leaves nothing; the failed select says so, then ends its table.
+        TableOptionsCase{"Default", false, false, {kFantome, "", kPleinColumns, kPleinRow, ""}},
+        TableOptionsCase{"TablesVides", true, false, {kVideColumns, "", kFantome, "", kPleinColumns, kPleinRow, ""}},
+        TableOptionsCase{"NomsRubriques", false, true, {kFantome, "", kPleinRow, ""}},
+        TableOptionsCase{"TablesVidesAndNomsRubriques", true, true, {"", kFantome, "", kPleinRow, ""}}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(Walk, DatabaseWithoutTablesGivesItsBlockOnly) {
@@ -112,17 +113,25 @@ TEST_F(Walk, ValuesAreReadAsTextAndCleaned) {
                          "INSERT INTO t VALUES (NULL, 42, 1.0, 3.5, x'41420A43', 'été', '');"
                          "INSERT INTO t VALUES ('a' || char(13, 10) || 'b', 'x' || char(9) || 'y',"
                          " char(13) || 'c', 'l1' || char(10) || 'l2' || char(10), -7, 1e100, ' pad ');"
-                         // BLOBs that are no text: their bytes as they stand, separators aside.
-                         "INSERT INTO t VALUES (x'410042', x'C309FF0D0A', NULL, NULL, NULL, NULL, NULL);");
+                         // What would make the file no text: NULs, BLOBs that are no text, texts
+                         // that are no UTF-8.
+                         "INSERT INTO t VALUES (x'410042', x'C309FF0D0A', CAST(x'61006200' AS TEXT),"
+                         " CAST(x'C328FF' AS TEXT), x'E282AC', CAST(x'F0908D' AS TEXT), CAST(x'EDA080' AS TEXT));");
   Options(false, true, false, false, false);
+  const std::string kBad = "\xEF\xBF\xBD";  // U+FFFD
   EXPECT_EQ(RunAndRead(),
             ExpectedFile(1)
                 .Entry(root / "valeurs.sqlite")
                 .Lines({Cells({"valeurs.sqlite", "t", "1", "", "42", "1.0", "3.5", "AB C", "été", ""}),
                         Cells({"valeurs.sqlite", "t", "2", "a  b", "x y", " c", "l1 l2 ", "-7", "1.0e+100", " pad "}),
-                        Cells({"valeurs.sqlite", "t", "3", std::string("A\0B", 3), "\xC3 \xFF  ", "", "", "", "", ""}),
+                        Cells({"valeurs.sqlite", "t", "3", "X'410042'", "X'C309FF0D0A'", "a b ", kBad + "(" + kBad, "€",
+                               kBad + kBad + kBad, kBad + kBad + kBad}),
                         ""})
                 .End());
+  // So the whole file is text for text tools: valid UTF-8, and no NUL.
+  const std::string bytes = fixtures::ReadFile(result);
+  EXPECT_EQ(platform::ValidUtf8Prefix(bytes), bytes.size());
+  EXPECT_EQ(bytes.find('\0'), std::string::npos);
 }
 
 TEST_F(Walk, EntriesComeInByteOrderHiddenOnesIncluded) {

@@ -186,78 +186,58 @@ TEST_F(EnclosingFolders, AWalkThatSkipsRevisitingFoldersEnds) {
   EXPECT_LE(deepest, 12);
 }
 
-// ---- Copies -------------------------------------------------------------------------------
+// ---- New files -----------------------------------------------------------------------------
 
-TEST(CopyFileTo, CopiesTheBytesUnderTheFilesName) {
-  fixtures::TempDir dir;
-  fs::create_directory(dir / "copies");
-  const String bytes = RandomBytes(200000, 1) + "\0end"s;  // more than one buffer, with NULs
-  fixtures::WriteFile(dir / "carnet.sqlite", bytes);
-  GetFolderItem((dir / "carnet.sqlite").string(), 3)->CopyFileTo(GetFolderItem((dir / "copies").string(), 3));
-  EXPECT_EQ(Listing(dir / "copies"), std::vector<String>{"carnet.sqlite"});
-  EXPECT_EQ(fixtures::ReadFile(dir / "copies" / "carnet.sqlite"), bytes);
-}
-
-TEST(CopyFileTo, AnExistingFileIsKeptAndTheCopyTakesTheNextFreeName) {
+TEST(CreateUniqueFile, TakesTheNameOrTheNextFreeOneAndNeverReplaces) {
   struct Case {
     const char* name;
-    std::vector<String> after;
+    std::vector<String> made;  // the names that three creations take, in turn
   };
   const Case cases[] = {
-      {"carnet.sqlite", {"carnet (2).sqlite", "carnet (3).sqlite", "carnet.sqlite"}},
-      {"notes", {"notes", "notes (2)", "notes (3)"}},
-      {".hidden", {".hidden", ".hidden (2)", ".hidden (3)"}},
+      {"carnet.sqlite", {"carnet (2).sqlite", "carnet (3).sqlite", "carnet (4).sqlite"}},
+      {"notes", {"notes (2)", "notes (3)", "notes (4)"}},
+      {".hidden", {".hidden (2)", ".hidden (3)", ".hidden (4)"}},
+      {"a.b.c", {"a.b (2).c", "a.b (3).c", "a.b (4).c"}},
   };
   for (const auto& c : cases) {
     fixtures::TempDir dir;
-    fs::create_directories(dir / "a");
-    fs::create_directories(dir / "b");
-    fs::create_directories(dir / "copies");
-    fixtures::WriteFile(dir / "copies" / c.name, "existing");
-    fixtures::WriteFile(dir / "a" / c.name, "from a");
-    fixtures::WriteFile(dir / "b" / c.name, "from b");
-    const Ref<FolderItem> copies = GetFolderItem((dir / "copies").string(), 3);
-    GetFolderItem((dir / "a" / c.name).string(), 3)->CopyFileTo(copies);
-    GetFolderItem((dir / "b" / c.name).string(), 3)->CopyFileTo(copies);
-    std::vector<String> expected = c.after;
-    std::sort(expected.begin(), expected.end());
-    ASSERT_EQ(Listing(dir / "copies"), expected) << c.name;
-    EXPECT_EQ(fixtures::ReadFile(dir / "copies" / c.name), "existing") << c.name;
-    const String second = c.after[0] == c.name ? c.after[1] : c.after[0];
-    const String third = c.after[0] == c.name ? c.after[2] : c.after[1];
-    EXPECT_EQ(fixtures::ReadFile(dir / "copies" / second), "from a") << c.name;
-    EXPECT_EQ(fixtures::ReadFile(dir / "copies" / third), "from b") << c.name;
+    fixtures::WriteFile(dir / c.name, "existing");
+    const Ref<FolderItem> folder = GetFolderItem(dir.str(), 3);
+    for (const String& expected : c.made) {
+      const Ref<FolderItem> made = folder->CreateUniqueFile(c.name);
+      ASSERT_NE(made, nullptr) << c.name;
+      EXPECT_EQ(made->Name(), expected);
+      EXPECT_EQ(fixtures::ReadFile(made->NativePath()), "");
+    }
+    EXPECT_EQ(fixtures::ReadFile(dir / c.name), "existing") << c.name;
+    EXPECT_EQ(folder->LastErrorCode(), 0);
   }
+  fixtures::TempDir dir;
+  const Ref<FolderItem> first = GetFolderItem(dir.str(), 3)->CreateUniqueFile("libre.txt");
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first->NativePath(), (dir / "libre.txt").string());
 }
 
-TEST(CopyFileTo, IntoItsOwnFolderMakesANumberedCopy) {
+TEST(CreateUniqueFile, NowhereToCreateGivesNilAndTheReason) {
   fixtures::TempDir dir;
-  fixtures::WriteFile(dir / "carnet.sqlite", "bytes");
-  GetFolderItem((dir / "carnet.sqlite").string(), 3)->CopyFileTo(GetFolderItem(dir.str(), 3));
-  EXPECT_EQ(Listing(dir.path()), (std::vector<String>{"carnet (2).sqlite", "carnet.sqlite"}));
-  EXPECT_EQ(fixtures::ReadFile(dir / "carnet (2).sqlite"), "bytes");
-  EXPECT_EQ(fixtures::ReadFile(dir / "carnet.sqlite"), "bytes");
+  const Ref<FolderItem> absent = GetFolderItem((dir / "absent").string(), 3);
+  EXPECT_EQ(absent->CreateUniqueFile("x.sqlite"), nullptr);
+  EXPECT_EQ(absent->LastErrorCode(), ENOENT);
+  EXPECT_EQ(absent->LastErrorMessage(), "fichier ou dossier introuvable");
+  EXPECT_FALSE(fs::exists(dir / "absent"));
 }
 
-TEST(CopyFileTo, NowhereToCopyDoesNothingAndRaisesNothing) {
+TEST(FolderItem, SameFileAsFollowsLinksAndTellsFilesApart) {
   fixtures::TempDir dir;
-  fixtures::WriteFile(dir / "carnet.sqlite", "bytes");
-  const Ref<FolderItem> file = GetFolderItem((dir / "carnet.sqlite").string(), 3);
-  EXPECT_NO_THROW(file->CopyFileTo(GetFolderItem((dir / "absent").string(), 3)));
-  EXPECT_NO_THROW(file->CopyFileTo(nullptr));
-  EXPECT_NO_THROW(GetFolderItem((dir / "none.sqlite").string(), 3)->CopyFileTo(GetFolderItem(dir.str(), 3)));
-  EXPECT_EQ(Listing(dir.path()), std::vector<String>{"carnet.sqlite"});
-}
-
-TEST(CopyFileTo, CopiesNoFolderAndNoPipe) {
-  fixtures::TempDir dir;
-  fs::create_directories(dir / "folder" / "inner");
-  fs::create_directory(dir / "copies");
-  ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
-  const Ref<FolderItem> copies = GetFolderItem((dir / "copies").string(), 3);
-  GetFolderItem((dir / "folder").string(), 3)->CopyFileTo(copies);
-  GetFolderItem((dir / "pipe").string(), 3)->CopyFileTo(copies);  // must not wait for a writer
-  EXPECT_TRUE(Listing(dir / "copies").empty());
+  fixtures::WriteFile(dir / "a.txt", "a");
+  fixtures::WriteFile(dir / "b.txt", "a");
+  fs::create_symlink(dir / "a.txt", dir / "lien.txt");
+  const Ref<FolderItem> a = GetFolderItem((dir / "a.txt").string(), 3);
+  EXPECT_TRUE(a->SameFileAs(GetFolderItem((dir / "lien.txt").string(), 3)));
+  EXPECT_TRUE(a->SameFileAs(GetFolderItem((dir.path() / "." / "a.txt").string(), 3)));
+  EXPECT_FALSE(a->SameFileAs(GetFolderItem((dir / "b.txt").string(), 3)));
+  EXPECT_FALSE(a->SameFileAs(GetFolderItem((dir / "absent.txt").string(), 3)));
+  EXPECT_FALSE(a->SameFileAs(nullptr));
 }
 
 TEST(CreateAsFolder, MakesTheFolder) {
@@ -327,11 +307,16 @@ TEST(TextOutputStream, FailedCreateCarriesTheOSError) {
 }
 
 TEST(TextOutputStream, FailedCreateInAReadOnlyFolder) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
   fixtures::TempDir dir;
   fs::create_directory(dir / "locked");
   fs::permissions(dir / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+  fixtures::Unprivileged user(dir.path());
   EXPECT_EQ(CreateError(dir / "locked" / "r.txt"), EACCES);
+  try {
+    TextOutputStream::Create(GetFolderItem((dir / "locked" / "r.txt").string(), 3));
+  } catch (const IOException& e) {
+    EXPECT_EQ(e.Message(), "permission refusée");  // the user reads it in French
+  }
 }
 
 int ErrorOf(const std::function<void()>& action) {

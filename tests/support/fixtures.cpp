@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -27,6 +31,30 @@ TempDir::~TempDir() {
   fs::remove_all(path_, ignored);
 }
 
+namespace {
+constexpr uid_t kNobody = 65534;
+}
+
+Unprivileged::Unprivileged(const fs::path& tree) {
+  if (::geteuid() != 0) return;
+  std::error_code ignored;
+  ::lchown(tree.c_str(), kNobody, kNobody);
+  for (auto it = fs::recursive_directory_iterator(tree, ignored); it != fs::recursive_directory_iterator();
+       it.increment(ignored))
+    ::lchown(it->path().c_str(), kNobody, kNobody);
+  if (::setegid(kNobody) != 0 || ::seteuid(kNobody) != 0) {
+    ADD_FAILURE() << "cannot take the user nobody: " << std::strerror(errno);
+    ::setegid(0);
+    return;
+  }
+  dropped_ = true;
+}
+
+Unprivileged::~Unprivileged() {
+  if (!dropped_) return;
+  if (::seteuid(0) != 0 || ::setegid(0) != 0) std::abort();  // the rest of the tests would be wrong
+}
+
 void MakeDatabase(const fs::path& file, const std::string& sql) {
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
@@ -36,6 +64,49 @@ void MakeDatabase(const fs::path& file, const std::string& sql) {
   sqlite3_free(error);
   sqlite3_close(db);
   ASSERT_EQ(rc, SQLITE_OK) << message;
+}
+
+namespace {
+std::vector<std::string> Query(sqlite3* db, const std::string& sql) {
+  std::vector<std::string> rows;
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+    rows.push_back("error: " + std::string(sqlite3_errmsg(db)));
+    return rows;
+  }
+  while (sqlite3_step(statement) == SQLITE_ROW) {
+    std::string row;
+    for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+      const unsigned char* text = sqlite3_column_text(statement, i);
+      row += (i ? "|" : "") + std::string(text ? reinterpret_cast<const char*>(text) : "NULL");
+    }
+    rows.push_back(row);
+  }
+  sqlite3_finalize(statement);
+  return rows;
+}
+}  // namespace
+
+std::vector<std::string> DatabaseContent(const fs::path& file) {
+  sqlite3* db = nullptr;
+  std::vector<std::string> lines;
+  if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    sqlite3_close(db);
+    return {"cannot open"};
+  }
+  lines = Query(db, "SELECT type, name, tbl_name, sql FROM sqlite_schema ORDER BY rowid");
+  for (const std::string& table : Query(db, "SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY rowid")) {
+    std::string quoted = "\"";
+    for (char c : table) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    quoted += "\"";
+    std::vector<std::string> rows = Query(db, "SELECT rowid, * FROM " + quoted);
+    if (!rows.empty() && rows[0].starts_with("error: ")) rows = Query(db, "SELECT * FROM " + quoted);  // no rowid
+    for (const std::string& row : rows) lines.push_back(table + ": " + row);
+  }
+  const std::vector<std::string> integrity = Query(db, "PRAGMA integrity_check");
+  lines.push_back("integrity: " + (integrity.empty() ? std::string("none") : integrity[0]));
+  sqlite3_close(db);
+  return lines;
 }
 
 std::string ReadFile(const fs::path& file) {

@@ -25,8 +25,27 @@ class TempDir {
   fs::path path_;
 };
 
+// For the rest of its scope the process has no more rights than an ordinary user, so that
+// permissions mean what they say even when the tests run as root: root takes the user and
+// group "nobody" as its effective ones, after handing it the tree of the given folder; any
+// other user is left as it is. The rights come back at the end of the scope.
+class Unprivileged {
+ public:
+  explicit Unprivileged(const fs::path& tree);
+  ~Unprivileged();
+  Unprivileged(const Unprivileged&) = delete;
+  Unprivileged& operator=(const Unprivileged&) = delete;
+
+ private:
+  bool dropped_ = false;
+};
+
 // Runs the SQL statements on a new (or existing) database file; fails the test on an error.
 void MakeDatabase(const fs::path& file, const std::string& sql);
+// What a database holds, as SQLite reads it: its schema's rows, then every row of every table,
+// rowid first, each as one text; and "integrity: ok" when SQLite finds it sound. Two files
+// with the same content give the same lines, whatever their bytes.
+std::vector<std::string> DatabaseContent(const fs::path& file);
 std::string ReadFile(const fs::path& file);
 void WriteFile(const fs::path& file, const std::string& bytes);
 // The file's lines, split at LF only (a lone CR stays inside its line). The text after the
