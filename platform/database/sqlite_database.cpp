@@ -86,7 +86,7 @@ bool FileExists(const String& path) {
 String ReasonOf(sqlite3* handle, int code) {
   switch (code) {
     case SQLITE_READONLY_ROLLBACK:
-      return "transaction inachevée : un programme qui a le droit d'écrire la base doit d'abord la réparer";
+      return "transaction inachevée, la base doit d'abord être réparée par un programme qui a le droit de l'écrire";
     case SQLITE_READONLY_RECOVERY:
     case SQLITE_READONLY_CANTINIT:
     case SQLITE_READONLY_CANTLOCK:

@@ -11,15 +11,7 @@ namespace {
 constexpr char kSameFolderMessage[] =
     "Désolé vous ne pouvez pas placer le fichier texte dans le même dossier que celui où se trouve vos bases SQLite !";
 
-class ExportRun : public RunFixture {
- protected:
-  void SetUp() override {
-    RunFixture::SetUp();
-    copies = temp / "out" / "resultat.txt_2026-12-10_072737";
-  }
-
-  path copies;
-};
+class ExportRun : public RunFixture {};
 
 // ---- The three early ends -----------------------------------------------------------------
 

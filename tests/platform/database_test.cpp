@@ -313,11 +313,13 @@ class Connecting : public testing::Test {
       ADD_FAILURE() << "Connect hung on " << file;
     }
     const bool ok = connected.get();
+    error = db->ErrorMessage();
     db->Close();
     return ok;
   }
 
   fixtures::TempDir dir;
+  String error;  // the reason that the last ConnectTo gave
 };
 
 TEST_F(Connecting, FalseForAnythingButADatabase) {
@@ -337,14 +339,23 @@ TEST_F(Connecting, FalseForAnythingButADatabase) {
   fs::create_symlink(dir / "absent.sqlite", dir / "dangling.sqlite");
   fs::create_symlink(dir / "folder.sqlite", dir / "link-to-folder.sqlite");
 
+  // Nothing there, or something that is no SQLite database: no error, only False.
   for (const char* name : {"absent.sqlite", "folder.sqlite", "pipe.sqlite", "empty.sqlite", "text.sqlite",
-                           "random.sqlite", "magic-only.sqlite", "short.sqlite", "corrupt.sqlite",
-                           "overwritten.sqlite", "zeros.sqlite", "dangling.sqlite", "link-to-folder.sqlite"})
+                           "random.sqlite", "dangling.sqlite", "link-to-folder.sqlite"}) {
     EXPECT_FALSE(ConnectTo(dir / name)) << name;
+    EXPECT_EQ(error, "") << name;
+  }
+  // A database that cannot be read: False, and the reason.
+  for (const char* name : {"magic-only.sqlite", "short.sqlite", "corrupt.sqlite", "overwritten.sqlite", "zeros.sqlite"}) {
+    EXPECT_FALSE(ConnectTo(dir / name)) << name;
+    EXPECT_EQ(error, "fichier endommagé") << name;
+  }
 
   const Ref<SQLiteDatabase> db = New<SQLiteDatabase>();
   EXPECT_FALSE(db->Connect());  // no file at all
+  EXPECT_FALSE(db->Error());
   EXPECT_TRUE(ConnectTo(dir / "real.sqlite"));
+  EXPECT_EQ(error, "");
 }
 
 TEST_F(Connecting, TrueForADatabaseWhateverItsPath) {

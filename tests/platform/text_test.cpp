@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include <QLocale>
 #include <QDate>
 #include <cmath>
@@ -229,6 +232,18 @@ TEST_F(DateTest, WithoutATestClockADateIsNow) {
   const QDate after = QDate::currentDate();
   EXPECT_TRUE(sql == before.toString(Qt::ISODate).toStdString() || sql == after.toString(Qt::ISODate).toStdString())
       << sql;
+}
+
+// The reasons that users meet are told in French; a rare one keeps the system's words.
+TEST(ReasonOfError, CommonFailuresInFrench) {
+  const std::pair<int, const char*> cases[] = {
+      {EACCES, "permission refusée"},          {ENOSPC, "plus de place sur le disque"},
+      {EROFS, "système de fichiers en lecture seule"}, {ENOENT, "fichier ou dossier introuvable"},
+      {EISDIR, "c'est un dossier"},            {EDQUOT, "quota de disque dépassé"},
+      {EIO, "erreur d'entrée-sortie"},
+  };
+  for (const auto& [error, text] : cases) EXPECT_EQ(ReasonOfError(error), text) << error;
+  EXPECT_EQ(ReasonOfError(EXDEV), std::strerror(EXDEV));
 }
 
 }  // namespace

@@ -90,7 +90,7 @@ std::vector<std::string> Query(sqlite3* db, const std::string& sql) {
 std::vector<std::string> DatabaseContent(const fs::path& file) {
   sqlite3* db = nullptr;
   std::vector<std::string> lines;
-  if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+  if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
     sqlite3_close(db);
     return {"cannot open"};
   }

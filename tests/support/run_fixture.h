@@ -57,6 +57,8 @@ class RunFixture : public ::testing::Test {
   // The usual root folder and result file; the result file stands outside the root.
   fixtures::fs::path root = temp / "racine";
   fixtures::fs::path result = temp / "out" / "resultat.txt";
+  // The copy folder of a run that starts at the fixture's moment with that result file.
+  fixtures::fs::path copies = temp / "out" / "resultat.txt_2026-12-10_072737";
   ScriptedInteraction user;
   platform::Ref<Window1> window;
 };

@@ -4,8 +4,10 @@
 #include <cstdlib>
 
 #include "platform/ui.h"
+#include "tests/support/other_program.h"
 
 int main(int argc, char** argv) {
+  fixtures::RunAsOtherProgramIfAsked(argc, argv);
   // The test runner draws offscreen; a developer may ask for a real display instead.
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   testing::InitGoogleTest(&argc, argv);
