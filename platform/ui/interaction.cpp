@@ -45,6 +45,32 @@ void InstallStopKeyFilter() {
 
 QWidget* DialogParent() { return QApplication::activeWindow(); }
 
+// Takes every key that was typed before now and is still waiting to be handled. Esc pressed
+// again and again at the end of a run must not answer the message that follows before it is
+// read, nor reach the window, where it would quit.
+void DropKeysTypedAhead() {
+  class Swallow : public QObject {
+   protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+      const QEvent::Type type = event->type();
+      return type == QEvent::KeyPress || type == QEvent::KeyRelease || type == QEvent::ShortcutOverride;
+    }
+  } swallow;
+  QCoreApplication::instance()->installEventFilter(&swallow);
+  QCoreApplication::processEvents();
+  QCoreApplication::instance()->removeEventFilter(&swallow);
+  escapePressed = false;
+}
+
+// A key held down keeps repeating after the message appears: its repeats answer nothing.
+class IgnoreRepeats : public QObject {
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    return (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) &&
+           static_cast<QKeyEvent*>(event)->isAutoRepeat();
+  }
+};
+
 class QtInteraction : public Interaction {
  public:
   Ref<FolderItem> SelectFolder() override {
@@ -72,9 +98,13 @@ class QtInteraction : public Interaction {
 
   void MsgBox(const String& text) override {
     RequireUIThread();
+    DropKeysTypedAhead();
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Quorvane"), ToQString(text), QMessageBox::Ok,
                     DialogParent());
+    IgnoreRepeats repeats;
+    QCoreApplication::instance()->installEventFilter(&repeats);
     box.exec();
+    QCoreApplication::instance()->removeEventFilter(&repeats);
   }
 
   bool UserCancelled() override { return TakeEscapePress(); }

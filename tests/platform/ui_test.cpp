@@ -8,7 +8,10 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 
 #include <chrono>
 #include <cstring>
@@ -306,6 +309,73 @@ TEST_F(StopKey, EscAtTheFocusedControlIsTakenToo) {
   BackgroundTaskRuns();
   EXPECT_EQ(watcher.seen, 0);
   EXPECT_TRUE(TakeEscapePress());
+}
+
+// Keys that the user typed ahead: the window system hands each to whatever has the keyboard
+// when it is processed, a dialog that has just appeared as soon as it is there.
+class TypedAhead : public QObject {
+ public:
+  void Type(Qt::Key key, int times) {
+    for (int i = 0; i < times; ++i) QCoreApplication::postEvent(this, new QEvent(QEvent::User));
+    key_ = key;
+  }
+
+ protected:
+  bool event(QEvent* event) override {
+    if (event->type() != QEvent::User) return QObject::event(event);
+    QWidget* target = QApplication::activeModalWidget();
+    if (!target) target = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
+    if (target) {
+      QKeyEvent press(QEvent::KeyPress, key_, Qt::NoModifier);
+      QKeyEvent release(QEvent::KeyRelease, key_, Qt::NoModifier);
+      QCoreApplication::sendEvent(target, &press);
+      QCoreApplication::sendEvent(target, &release);
+    }
+    return true;
+  }
+
+ private:
+  Qt::Key key_ = Qt::Key_Escape;
+};
+
+// Answers the message box once it is up, after the events queued so far, and tells whether
+// it was still there to be answered.
+class MessageBoxAnswerer : public QObject {
+ public:
+  MessageBoxAnswerer() { QCoreApplication::instance()->installEventFilter(this); }
+  ~MessageBoxAnswerer() override { QCoreApplication::instance()->removeEventFilter(this); }
+  bool shown = false;
+  bool stillShownAfterTheQueuedKeys = false;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    auto* box = qobject_cast<QMessageBox*>(watched);
+    if (box && event->type() == QEvent::Show && !shown) {
+      shown = true;
+      QPointer<QMessageBox> guarded(box);
+      QTimer::singleShot(0, this, [this, guarded] {
+        stillShownAfterTheQueuedKeys = guarded && guarded->isVisible();
+        if (guarded) guarded->accept();
+      });
+    }
+    return false;
+  }
+};
+
+// Esc pressed again and again at the end of a run, or Return, must not dismiss the message
+// that follows before the user has read it.
+TEST_F(StopKey, KeysTypedBeforeAMessageBoxAppearsDoNotAnswerIt) {
+  for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
+    TypedAhead keys;
+    keys.Type(key, 3);
+    MessageBoxAnswerer answerer;
+    MsgBox("Traitement terminé !");
+    RunEventLoop();
+    EXPECT_TRUE(answerer.shown);
+    EXPECT_TRUE(answerer.stillShownAfterTheQueuedKeys) << "dismissed by key " << key;
+    EXPECT_EQ(watcher.seen, 0);  // nor did they reach the window, where Esc would quit
+    EXPECT_FALSE(TakeEscapePress());
+  }
 }
 
 // ---- Runtime ------------------------------------------------------------------------------
