@@ -5,13 +5,17 @@
 // the ratio of the run to the floor.
 //
 //   export_bench CORPUS_DIR [--big-rows=N] [--repeat=N]
+//   export_bench CORPUS_DIR --big-value=MIB
 //
 // --big-rows (or QUORVANE_BENCH_BIG_ROWS) sets the rows of the big table, so that memory can
 // be compared across table sizes; --repeat sets the timed runs of each kind (default 3).
+// --big-value measures memory alone: one run over a database whose one value is MIB MiB of
+// text, and the peak resident memory that it adds to the process, as a multiple of the value.
 
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -375,6 +379,51 @@ RunOutcome ExportRun(Window1& window, bool afficheInfo, const fs::path& root, co
   return {seconds, rows};
 }
 
+// ---- One large value ------------------------------------------------------------------------
+
+// Makes tree/valeur.sqlite, one row whose one value is the given MiB of text, in a child
+// process: the memory that SQLite takes to write it is no part of the run's.
+fs::path EnsureBigValueCorpus(const fs::path& corpus, std::int64_t mebibytes) {
+  const fs::path tree = corpus / ("big_value_" + std::to_string(mebibytes)) / "tree";
+  const fs::path file = tree / "valeur.sqlite";
+  if (fs::exists(file)) return tree.parent_path();
+  fs::create_directories(tree);
+  std::fflush(stdout);
+  const pid_t child = ::fork();
+  if (child < 0) Fail("fork");
+  if (child == 0) {
+    sqlite3* db = nullptr;
+    const fs::path pending = tree / "valeur.tmp";
+    if (sqlite3_open(pending.c_str(), &db) != SQLITE_OK) std::_Exit(1);
+    const std::string sql = "PRAGMA journal_mode=OFF; CREATE TABLE t(v TEXT);"
+                            "INSERT INTO t VALUES (printf('%.*c', " + std::to_string(mebibytes << 20) + ", 'v'));";
+    const bool made = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    if (!made) std::_Exit(1);
+    fs::rename(pending, file);
+    std::_Exit(0);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) Fail("cannot make " + file.string());
+  return tree.parent_path();
+}
+
+int MeasureBigValue(Window1& window, const fs::path& corpus, std::int64_t mebibytes) {
+  const fs::path folder = fs::absolute(corpus);
+  const long base = PeakResidentKiB();
+  const RunOutcome outcome = ExportRun(window, false, folder / "tree", folder / "resultat.txt");
+  const long peak = PeakResidentKiB();
+  if (outcome.rows != 1) Fail("the run counted " + std::to_string(outcome.rows) + " rows, not 1");
+  if (static_cast<std::int64_t>(fs::file_size(folder / "resultat.txt")) < (mebibytes << 20))
+    Fail("the result file does not hold the value");
+  const double added = (peak - base) / 1024.0;
+  std::printf("one value of %" PRId64 " MiB: peak resident %.1f MiB, base %.1f MiB, added %.1f MiB = %.2f x the value"
+              " (%.2f s)\n",
+              mebibytes, peak / 1024.0, base / 1024.0, added, added / static_cast<double>(mebibytes), outcome.seconds);
+  return 0;
+}
+
 // ---- Checks and figures ---------------------------------------------------------------------
 
 // Count and hash of a result file's row lines, in order. A row line carries cells (it begins
@@ -437,14 +486,28 @@ int main(int argc, char** argv) {
   fs::path corpus = "bench/corpus";
   CorpusShape shape;
   int repeat = 3;
+  std::int64_t bigValue = 0;
   if (const char* rows = std::getenv("QUORVANE_BENCH_BIG_ROWS"); rows && *rows)
     shape.bigRows = ParseCount(rows, "QUORVANE_BENCH_BIG_ROWS");
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg.starts_with("--big-rows=")) shape.bigRows = ParseCount(argv[i] + 11, "--big-rows");
     else if (arg.starts_with("--repeat=")) repeat = static_cast<int>(ParseCount(argv[i] + 9, "--repeat"));
+    else if (arg.starts_with("--big-value=")) bigValue = ParseCount(argv[i] + 12, "--big-value");
     else if (!arg.starts_with("--")) corpus = arg;
     else Fail("unknown option " + std::string(arg));
+  }
+
+  if (bigValue > 0) {
+    const fs::path folder = EnsureBigValueCorpus(corpus, bigValue);
+    standardMessageHandler = qInstallMessageHandler(QuietOffscreenNotices);
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    platform::Ref<Window1> window = ImplicitWindow1();
+    const int status = MeasureBigValue(*window, folder, bigValue);
+    window->Close();
+    platform::RuntimeReleaseWindows();
+    return status;
   }
 
   EnsureCorpus(corpus, shape);

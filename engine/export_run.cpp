@@ -107,17 +107,17 @@ void Window1::BtnDemarrer_Action(const Ref<PushButton>& button) {
     CurrentRun() = RunState{};
     MsgBox(message);
     button->SetEnabled(true);
-    ImplicitWindow1()->SetHeight(246);
+    ImplicitWindow1()->SetHeight(kHeightAtRest);
   };
   try {
-    output->WriteLine(ConvertEncoding(CreationLine(start), EncodingsGetter(44)));
-    output->WriteLine(ConvertEncoding(DescriptionLine(), EncodingsGetter(44)));
+    output->WriteLine(Converted(CreationLine(start)));
+    output->WriteLine(Converted(DescriptionLine()));
     output->WriteLine("");
-    output->WriteLine(ConvertEncoding(CountLine(root->Count()), EncodingsGetter(44)));
+    output->WriteLine(Converted(CountLine(root->Count())));
 
     App::ArretTraitement = 0;
     CurrentRun() = RunState{resultFile, 0};
-    ImplicitWindow1()->SetHeight(AfficheInfo()->Value() ? 532 : 312);
+    ImplicitWindow1()->SetHeight(AfficheInfo()->Value() ? kHeightRunningWithPanel : kHeightRunning);
     NbRecords()->SetText("0");
 
     ScanDossier(root, output, copyFolder);
@@ -125,10 +125,10 @@ void Window1::BtnDemarrer_Action(const Ref<PushButton>& button) {
     Ref<Date> end = New<Date>();
     if (App::ArretTraitement == 1) {
       output->WriteLine("");
-      output->WriteLine(ConvertEncoding(kCancel, EncodingsGetter(44)));
+      output->WriteLine(Converted(kCancel));
       App::ArretTraitement = 0;
     }
-    output->WriteLine(ConvertEncoding(FooterLine(end), EncodingsGetter(44)));
+    output->WriteLine(Converted(FooterLine(end)));
     output->Flush();
     output->Close();
   } catch (const IOException& error) {
@@ -142,5 +142,5 @@ void Window1::BtnDemarrer_Action(const Ref<PushButton>& button) {
   MsgBox(FinishedMessage(CurrentRun().troubledEntries));  // the window keeps its run height while the message is up
   CurrentRun() = RunState{};
   button->SetEnabled(true);
-  ImplicitWindow1()->SetHeight(246);
+  ImplicitWindow1()->SetHeight(kHeightAtRest);
 }

@@ -16,8 +16,6 @@ inline constexpr char kSameFolder[] =
     "Désolé vous ne pouvez pas placer le fichier texte dans le même dossier que celui où se trouve vos bases SQLite !";
 inline constexpr char kFinished[] = "Traitement terminé !";
 inline constexpr char kNoDatabaseFile[] = "databasefile=nil";
-// Why a database was not copied when the copy option was checked only once the run had begun.
-inline constexpr char kNoCopyFolder[] = "aucun dossier de copie, l'option a été cochée après le début du traitement";
 
 // What one export run keeps beside the walk's arguments: its own result file, which the walk
 // passes over, and the number of entries that could not be read or copied. There is one, as

@@ -40,7 +40,7 @@ void Window1::ScanDossier(const Ref<FolderItem>& folder, const Ref<TextOutputStr
     if (!troubled) ++export_run::CurrentRun().troubledEntries;
     troubled = true;
   };
-  if (folder->LastErrorCode() != 0) trouble(UnreadableLine(folder->Name(), "contenu du dossier", folder->LastErrorMessage()));
+  if (folder->LastErrorCode() != 0) trouble(UnreadableLine(folder->Name(), kFolderContent, folder->LastErrorMessage()));
 
   for (std::int64_t i = 1; i <= entryCount; ++i) {
     troubled = false;
@@ -98,7 +98,7 @@ void Window1::ScanDossier(const Ref<FolderItem>& folder, const Ref<TextOutputStr
       const bool rowidCell = static_cast<bool>(rows);
       if (!rows) rows = db->SQLSelect("select * from " + table);
       if (!rows) {
-        trouble(UnreadableLine(folder->Item(i)->Name(), "table " + tables->IdxField(1)->StringValue(),
+        trouble(UnreadableLine(folder->Item(i)->Name(), kTable + tables->IdxField(1)->StringValue(),
                                db->ErrorMessage()));
         output->WriteLine("");
         tables->MoveNext();
@@ -162,20 +162,20 @@ void Window1::ScanDossier(const Ref<FolderItem>& folder, const Ref<TextOutputStr
       }
       // Rows that end at a damaged page: those before it are written, then what stopped them.
       if (rows->Error())
-        trouble(UnreadableLine(folder->Item(i)->Name(), "table " + tables->IdxField(1)->StringValue(),
+        trouble(UnreadableLine(folder->Item(i)->Name(), kTable + tables->IdxField(1)->StringValue(),
                                rows->ErrorMessage()));
       rows->Close();
       output->WriteLine("");
       tables->MoveNext();
       RuntimeBackgroundTask();
     }
-    if (tables->Error()) trouble(UnreadableLine(folder->Item(i)->Name(), "liste des tables", tables->ErrorMessage()));
+    if (tables->Error()) trouble(UnreadableLine(folder->Item(i)->Name(), kTableList, tables->ErrorMessage()));
     tables->Close();
     // The copy is made from the snapshot just dumped, before the database is closed: it holds
     // every row written above, those still in a -wal included.
     if (CopieBase()->Value()) {
       if (!copyFolder)
-        trouble(CopyFailedLine(folder->Item(i)->Name(), export_run::kNoCopyFolder));
+        trouble(CopyFailedLine(folder->Item(i)->Name(), kNoCopyFolder));
       else if (!db->CopyTo(copyFolder))
         trouble(CopyFailedLine(folder->Item(i)->Name(), db->ErrorMessage()));
     }

@@ -4,6 +4,8 @@ using namespace platform;
 
 namespace result_lines {
 
+String Converted(const String& fixedLine) { return ConvertEncoding(fixedLine, EncodingsGetter(kFixedLinesEncoding)); }
+
 String CreationLine(const Ref<Date>& start) {
   return "fichier créé le " + start->LongDate() + " à " + start->LongTime();
 }
@@ -51,6 +53,11 @@ void AppendCleanValue(String& line, std::string_view value) {
   }
 }
 
-String QuoteIdentifier(const String& name) { return "\"" + ReplaceAll(name, "\"", "\"\"") + "\""; }
+String QuoteIdentifier(const String& name) {
+  String quoted(1, '"');
+  quoted += ReplaceAll(name, "\"", "\"\"");
+  quoted += '"';
+  return quoted;
+}
 
 }  // namespace result_lines

@@ -22,6 +22,17 @@ inline constexpr char kCancel[] = "Traitement annulé à l'utilisateur";
 // words, so that one search finds every such place.
 inline constexpr char kUnreadable[] = "lecture impossible";
 inline constexpr char kCopyFailed[] = "copie impossible";
+// The parts of an entry that such a line may name.
+inline constexpr char kFolderContent[] = "contenu du dossier";
+inline constexpr char kTableList[] = "liste des tables";
+inline constexpr char kTable[] = "table ";
+// Why a database was not copied when the copy option was checked only once the run had begun.
+inline constexpr char kNoCopyFolder[] = "aucun dossier de copie, l'option a été cochée après le début du traitement";
+
+// The header, cancel and footer lines are written in this encoding (UTF-8); the walk's lines
+// as they are composed.
+inline constexpr int kFixedLinesEncoding = 44;
+String Converted(const String& fixedLine);
 
 String CreationLine(const platform::Ref<platform::Date>& start);
 String DescriptionLine();

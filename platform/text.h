@@ -1,2 +1,3 @@
 #pragma once
+#include "platform/text/french.h"
 #include "platform/text/text.h"

@@ -104,7 +104,7 @@ int QuorvaneMain() {
     RuntimeUnhandledException(error.what());
   } catch (...) {
     // Whatever was thrown, the user is told and the application still ends properly.
-    RuntimeUnhandledException("erreur inconnue");
+    RuntimeUnhandledException(french::kUnknownError);
   }
   ReleaseMenuBar1();
   return RuntimeExit();

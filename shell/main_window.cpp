@@ -112,7 +112,7 @@ void Window1::_CreateControls1() {
 }
 
 // At its opening the window shows only the options and the buttons.
-void Window1::Event_Open() { ImplicitWindow1()->SetHeight(246); }
+void Window1::Event_Open() { ImplicitWindow1()->SetHeight(kHeightAtRest); }
 
 // ---- Handlers -----------------------------------------------------------------------------
 

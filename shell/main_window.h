@@ -100,6 +100,13 @@ constexpr std::size_t At(Window1Slot slot) { return static_cast<std::size_t>(slo
 inline constexpr std::size_t kWindow1OwnOperationCount =
     static_cast<std::size_t>(Window1Slot::End) - platform::kWindowOperationCount;
 
+// The main window's three heights: the options and the buttons; during a run, also the line
+// that says how to stop it and the busy bar; with AfficheInfo checked, also the progress
+// panel. The window is designed at the last.
+inline constexpr int kHeightAtRest = 246;
+inline constexpr int kHeightRunning = 312;
+inline constexpr int kHeightRunningWithPanel = 532;
+
 class Window1 : public platform::Window {
  public:
   // The record of the class, registered on first use.

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "platform/runtime/properties.h"
+#include "shell/main_window.h"
 
 namespace {
 
@@ -150,7 +151,7 @@ consteval ControlSpec Made(Row) {
 
 constexpr auto kWindowBytes = Compile([] {
   return std::array{
-      Integer("Placement", 3),         Integer("Width", 596),           Integer("Height", 532),
+      Integer("Placement", 3),         Integer("Width", 596),           Integer("Height", kHeightRunningWithPanel),
       Integer("MinWidth", 64),         Integer("MinHeight", 64),        Integer("MaxWidth", 32000),
       Integer("MaxHeight", 32000),     Integer("Frame", 0),             Boolean("Composite", false),
       Boolean("HasBackColor", false),  Colour("BackColor", kWhite),     Text("Title", "Quorvane v2"),

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "platform/database/database.h"
+#include "platform/text/french.h"
 #include "platform/text/text.h"
 #include "platform/ui/interaction.h"
 
@@ -86,13 +87,13 @@ bool FileExists(const String& path) {
 String ReasonOf(sqlite3* handle, int code) {
   switch (code) {
     case SQLITE_READONLY_ROLLBACK:
-      return "transaction inachevée, la base doit d'abord être réparée par un programme qui a le droit de l'écrire";
+      return french::kUnfinishedTransaction;
     case SQLITE_READONLY_RECOVERY:
     case SQLITE_READONLY_CANTINIT:
     case SQLITE_READONLY_CANTLOCK:
-      return "journal WAL à réparer par un programme qui a le droit d'écrire la base";
+      return french::kWalToRepair;
     case SQLITE_IOERR_SHORT_READ:
-      return "fichier endommagé";
+      return french::kDamaged;
     default:
       break;
   }
@@ -100,11 +101,11 @@ String ReasonOf(sqlite3* handle, int code) {
   switch (code & 0xFF) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-      return "verrouillé par un autre programme";
+      return french::kLocked;
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB:
     case SQLITE_FORMAT:
-      return "fichier endommagé";
+      return french::kDamaged;
     case SQLITE_NOMEM:
       return ReasonOfError(ENOMEM);
     case SQLITE_FULL:
@@ -115,7 +116,7 @@ String ReasonOf(sqlite3* handle, int code) {
     case SQLITE_IOERR:
       return ReasonOfError(system ? system : EIO);
     case SQLITE_CANTOPEN:
-      return system ? ReasonOfError(system) : String("ouverture impossible");
+      return system ? ReasonOfError(system) : String(french::kCannotOpen);
     default:
       return handle ? String(sqlite3_errmsg(handle)) : String(sqlite3_errstr(code));
   }
@@ -382,7 +383,7 @@ void Database::Close() {
 Ref<RecordSet> Database::Select(const String& sql, const String* parameter) {
   errorMessage_.clear();
   if (!connection_) {
-    errorMessage_ = "base non ouverte";
+    errorMessage_ = french::kNotConnected;
     return nullptr;
   }
   sqlite3* handle = connection_->Handle();
@@ -472,11 +473,11 @@ bool SQLiteDatabase::Connect() {
 bool SQLiteDatabase::CopyTo(const Ref<FolderItem>& folder) {
   SetError(String());
   if (!connection_ || !databaseFile_) {
-    SetError("base non ouverte");
+    SetError(french::kNotConnected);
     return false;
   }
   if (!folder) {
-    SetError("aucun dossier de copie");
+    SetError(french::kNoCopyFolder);
     return false;
   }
   const Ref<FolderItem> target = folder->CreateUniqueFile(databaseFile_->Name());
@@ -512,7 +513,7 @@ bool SQLiteDatabase::CopyTo(const Ref<FolderItem>& folder) {
   if (code != SQLITE_OK) {
     ::unlink(path.c_str());
     ::unlink((path + "-journal").c_str());
-    SetError(reason.empty() ? String("copie interrompue") : reason);
+    SetError(reason.empty() ? String(french::kCopyInterrupted) : reason);
     return false;
   }
   return true;

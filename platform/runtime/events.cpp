@@ -1,5 +1,7 @@
 #include "platform/runtime/events.h"
 
+#include "platform/text/french.h"
+
 #include "platform/ui/application.h"
 #include "platform/ui/ui.h"
 
@@ -22,7 +24,7 @@ void RuntimeAddEventHandler(const Ref<EventSource>& source, std::size_t eventNum
   source->handlers_.push_back({eventNumber, dispatch, delegate});
 }
 
-void RuntimeReportUnhandled(const String& message) { MsgBox("Une erreur inattendue s'est produite : " + message); }
+void RuntimeReportUnhandled(const String& message) { MsgBox(french::kUnexpectedError + message); }
 
 bool RuntimeRaiseEvent(EventSource& source, std::size_t eventNumber) {
   Ref<EventSource> keep(&source);  // a handler may drop the last other reference

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "platform/text/french.h"
 #include "platform/ui/ui.h"
 
 namespace platform {
@@ -117,7 +118,7 @@ void RuntimeFinishPendingQuit() {
 void RuntimeUnhandledException(const String& message) {
   const bool wasQuitting = quitting;
   quitting = false;  // this message is shown even as the application ends
-  MsgBox("Une erreur inattendue a arrêté l'application : " + message);
+  MsgBox(french::kFatalError + message);
   quitting = wasQuitting;
 }
 
@@ -149,7 +150,7 @@ void RuntimeRunApplicationCode(void (*routine)(void*), void* argument) {
   } catch (const std::exception& error) {
     RuntimeReportUnhandled(error.what());
   } catch (...) {
-    RuntimeReportUnhandled("erreur inconnue");
+    RuntimeReportUnhandled(french::kUnknownError);
   }
 }
 

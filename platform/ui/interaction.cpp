@@ -6,6 +6,7 @@
 
 #include <chrono>
 
+#include "platform/text/french.h"
 #include "platform/ui/application.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/ui.h"
@@ -76,7 +77,7 @@ class QtInteraction : public Interaction {
   Ref<FolderItem> SelectFolder() override {
     RequireUIThread();
     const QString path = QFileDialog::getExistingDirectory(
-        DialogParent(), QStringLiteral("Choisissez le dossier des bases SQLite"), QString(),
+        DialogParent(), ToQString(french::kChooseFolder), QString(),
         QFileDialog::ShowDirsOnly);
     if (path.isEmpty()) return nullptr;
     return New<FolderItem>(FromQString(path));
@@ -84,11 +85,11 @@ class QtInteraction : public Interaction {
 
   Ref<FolderItem> GetSaveFolderItem(const String& fileType, const String& proposedName) override {
     RequireUIThread();
-    QFileDialog dialog(DialogParent(), QStringLiteral("Enregistrer le fichier texte"));
+    QFileDialog dialog(DialogParent(), ToQString(french::kSaveTextFile));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     if (fileType == "TEXT") {
-      dialog.setNameFilters({QStringLiteral("Fichiers texte (*.txt)"), QStringLiteral("Tous les fichiers (*)")});
+      dialog.setNameFilters({ToQString(french::kTextFiles), ToQString(french::kAllFiles)});
       dialog.setDefaultSuffix(QStringLiteral("txt"));
     }
     dialog.selectFile(ToQString(proposedName));
@@ -99,7 +100,7 @@ class QtInteraction : public Interaction {
   void MsgBox(const String& text) override {
     RequireUIThread();
     DropKeysTypedAhead();
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Quorvane"), ToQString(text), QMessageBox::Ok,
+    QMessageBox box(QMessageBox::NoIcon, ToQString(french::kMessageTitle), ToQString(text), QMessageBox::Ok,
                     DialogParent());
     IgnoreRepeats repeats;
     QCoreApplication::instance()->installEventFilter(&repeats);

@@ -125,7 +125,7 @@ TEST_F(Unreadable, ATableDamagedInTheMiddleKeepsTheRowsBeforeTheDamage) {
 
   ExpectedFile expected(1);
   expected.Entry(file).Line(Cells({"abimee.sqlite", "t (" + std::to_string(first - 1) + ")", "Rowid", "v"}));
-  char value[16];
+  char value[32];
   for (int i = 1; i < first; ++i) {
     std::snprintf(value, sizeof value, "ligne %03d ", i);
     expected.Line(Cells({"abimee.sqlite", "t", std::to_string(i), value + std::string(90, 'x')}));

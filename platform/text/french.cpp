@@ -1,6 +1,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/text/french.h"
 #include "platform/text/text.h"
 
 namespace platform {

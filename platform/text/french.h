@@ -1,0 +1,30 @@
+// The platform's own words to the user, all in one place: the titles of its dialogs, what it
+// says of an error that nobody caught, and why an operation failed.
+#pragma once
+
+#include "platform/runtime/object.h"
+
+namespace platform::french {
+
+inline constexpr char kMessageTitle[] = "Quorvane";
+inline constexpr char kChooseFolder[] = "Choisissez le dossier des bases SQLite";
+inline constexpr char kSaveTextFile[] = "Enregistrer le fichier texte";
+inline constexpr char kTextFiles[] = "Fichiers texte (*.txt)";
+inline constexpr char kAllFiles[] = "Tous les fichiers (*)";
+
+inline constexpr char kUnexpectedError[] = "Une erreur inattendue s'est produite : ";
+inline constexpr char kFatalError[] = "Une erreur inattendue a arrêté l'application : ";
+inline constexpr char kUnknownError[] = "erreur inconnue";
+
+// Why a database could not be read or copied, beside the OS's reasons.
+inline constexpr char kLocked[] = "verrouillé par un autre programme";
+inline constexpr char kDamaged[] = "fichier endommagé";
+inline constexpr char kUnfinishedTransaction[] =
+    "transaction inachevée, la base doit d'abord être réparée par un programme qui a le droit de l'écrire";
+inline constexpr char kWalToRepair[] = "journal WAL à réparer par un programme qui a le droit d'écrire la base";
+inline constexpr char kCannotOpen[] = "ouverture impossible";
+inline constexpr char kNotConnected[] = "base non ouverte";
+inline constexpr char kNoCopyFolder[] = "aucun dossier de copie";
+inline constexpr char kCopyInterrupted[] = "copie interrompue";
+
+}  // namespace platform::french
