@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -32,9 +33,12 @@ class Connection : public Object {
       : handle_(handle), folder_(folder), privateFolder_(std::move(privateFolder)) {}
   ~Connection() override;
   sqlite3* Handle() const noexcept { return handle_; }
+  // SQLite's busy handler for the connection: waits while another program holds the database.
+  static int WaitForLock(void* connection, int retries);
 
  private:
   sqlite3* handle_;
+  std::chrono::steady_clock::time_point firstLockedTry_{};
   int folder_;
   String privateFolder_;
 };
@@ -154,7 +158,11 @@ class SQLiteDatabase : public Database {
 // file that must never be replaced.
 bool IsDatabaseFile(const Ref<FolderItem>& file);
 
-// How long Connect waits for a database that another program is writing at that moment.
+// How long Connect waits for a database that another program is writing at that moment (2 s
+// unless set), by the platform's MonotonicNow.
 void SetLockWait(std::chrono::milliseconds wait);
+// Called each time Connect finds the database locked, before it waits a little and tries
+// again (1 for the first time): a test can let the lock go there. Empty: nothing is called.
+void SetLockRetryHookForTesting(std::function<void(int retry)> hook);
 
 }  // namespace platform

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <thread>
 
 #include "platform/database/database.h"
 #include "platform/text/french.h"
@@ -22,6 +23,9 @@ constexpr char kProcFolder[] = "/proc/self/fd/";
 constexpr char kVfsName[] = "quorvane";
 
 std::chrono::milliseconds lockWait{2000};
+std::function<void(int)> lockRetryHook;
+
+
 
 // ---- Reaching a file by a short path ------------------------------------------------------
 
@@ -218,7 +222,7 @@ Opened OpenDatabase(const String& path, const char* options, int flags, String p
   if (code == SQLITE_OK) {
     sqlite3_extended_result_codes(handle, 1);
     // A database that another program is writing at this moment is waited for a little.
-    sqlite3_busy_timeout(handle, static_cast<int>(lockWait.count()));
+    sqlite3_busy_handler(handle, &Connection::WaitForLock, result.connection.get());
     // The files come from anywhere: their schemas get no trust.
     sqlite3_db_config(handle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     sqlite3_db_config(handle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
@@ -266,6 +270,18 @@ bool CopyHelps(int code) {
 }  // namespace
 
 void SetLockWait(std::chrono::milliseconds wait) { lockWait = wait; }
+void SetLockRetryHookForTesting(std::function<void(int)> hook) { lockRetryHook = std::move(hook); }
+
+// SQLite asks again and again while another program holds the database: each time the hook is
+// told, and the wait goes on in small steps until the lock wait has passed since the first.
+int Connection::WaitForLock(void* connection, int retries) {
+  auto& first = static_cast<Connection*>(connection)->firstLockedTry_;
+  if (retries == 0) first = MonotonicNow();
+  if (lockRetryHook) lockRetryHook(retries + 1);
+  if (MonotonicNow() - first >= lockWait) return 0;
+  std::this_thread::sleep_for(std::chrono::milliseconds(retries < 10 ? 1 : 10));
+  return 1;
+}
 
 Connection::~Connection() {
   sqlite3_close_v2(handle_);  // its statements are all finalised: the close is done at once

@@ -25,6 +25,21 @@ CivilTime SystemNow() {
 
 void SetClockForTesting(std::function<CivilTime()> clock) { Clock() = std::move(clock); }
 
+namespace {
+std::function<std::chrono::steady_clock::time_point()>& Monotonic() {
+  static std::function<std::chrono::steady_clock::time_point()> clock;
+  return clock;
+}
+}  // namespace
+
+std::chrono::steady_clock::time_point MonotonicNow() {
+  return Monotonic() ? Monotonic()() : std::chrono::steady_clock::now();
+}
+
+void SetMonotonicClockForTesting(std::function<std::chrono::steady_clock::time_point()> clock) {
+  Monotonic() = std::move(clock);
+}
+
 Date::Date() : moment_(Clock() ? Clock()() : SystemNow()) {}
 
 String Date::LongDate() const {

@@ -2,6 +2,7 @@
 // works on bytes, ReplaceAll on characters.
 #pragma once
 
+#include <chrono>
 #include <concepts>
 #include <cstdint>
 #include <functional>
@@ -90,5 +91,12 @@ class Date : public Object {
 
 // Replaces the clock that new Dates read; an empty function restores the system clock.
 void SetClockForTesting(std::function<CivilTime()> clock);
+
+// The clock that the platform's waits and throttles read: how long since the event loop last
+// ran, since a control was last painted, since a locked database was first tried.
+std::chrono::steady_clock::time_point MonotonicNow();
+// Replaces that clock, so that tests move time on instead of waiting for it; an empty
+// function restores the system's.
+void SetMonotonicClockForTesting(std::function<std::chrono::steady_clock::time_point()> clock);
 
 }  // namespace platform

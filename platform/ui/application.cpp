@@ -13,13 +13,16 @@ namespace platform {
 
 namespace {
 
-std::unique_ptr<QApplication> ownApplication;  // made by RuntimeInit when none exists
-Ref<Delegate> exceptionHelper;
-Ref<Application> appObject;
-int exitCode = 0;
-bool quitting = false;
-bool quitPending = false;
-bool initialising = false;
+// The life of the application, from RuntimeInit to RuntimeExit, which leaves it as new.
+struct ApplicationState {
+  Ref<Delegate> exceptionHelper;
+  Ref<Application> appObject;
+  int exitCode = 0;
+  bool quitting = false;     // Quit was asked for: no message box waits for an answer
+  bool quitPending = false;  // asked for inside a long task, which finishes first
+  std::unique_ptr<QApplication> ownApplication;  // made by RuntimeInit when none exists; goes last
+};
+ApplicationState state;
 
 void NothingApp(Application&) {}
 void NothingWithText(Application&, const String&) {}
@@ -55,7 +58,7 @@ void RuntimeInit() {
     static int argc = 1;
     static char name[] = "quorvane";
     static char* argv[] = {name, nullptr};
-    ownApplication = std::make_unique<QApplication>(argc, argv);
+    state.ownApplication = std::make_unique<QApplication>(argc, argv);
   }
   // The interface is French: so are the platform's own dialogs and buttons.
   static QTranslator french;
@@ -63,26 +66,22 @@ void RuntimeInit() {
     QCoreApplication::installTranslator(&french);
   // The application ends when its main window closes, not with its last window.
   QApplication::setQuitOnLastWindowClosed(false);
-  exitCode = 0;
-  quitting = quitPending = false;
+  state.exitCode = 0;
+  state.quitting = state.quitPending = false;
 }
 
-void RuntimeSetExceptionHelper(const Ref<Delegate>& helper) { exceptionHelper = helper; }
+void RuntimeSetExceptionHelper(const Ref<Delegate>& helper) { state.exceptionHelper = helper; }
 
 void RuntimeInitExternalClasses() {}
 
 void RuntimeLoadPlugin(const char* /*loadName*/) {}
 
-void RuntimeRegisterAppObject(const Ref<Application>& app) { appObject = app; }
+void RuntimeRegisterAppObject(const Ref<Application>& app) { state.appObject = app; }
 
-Ref<Application> RuntimeAppObject() { return appObject; }
+Ref<Application> RuntimeAppObject() { return state.appObject; }
 
 void RunFrameworkInitialization(const Ref<Delegate>& callback) {
   RequireUIThread();
-  initialising = true;
-  struct Done {
-    ~Done() { initialising = false; }
-  } done;
   const std::size_t before = RuntimeLiveWindows().size();
   reinterpret_cast<void (*)()>(callback->Method())();
   const auto live = RuntimeLiveWindows();
@@ -90,57 +89,51 @@ void RunFrameworkInitialization(const Ref<Delegate>& callback) {
 }
 
 void RuntimeRun() {
-  if (quitting) return;  // asked for before the loop ran
+  if (state.quitting) return;  // asked for before the loop ran
   QApplication::exec();
 }
 
 void Quit(int code) {
-  exitCode = code;
-  quitting = true;
+  state.exitCode = code;
+  state.quitting = true;
   if (RuntimeInsideBackgroundTask()) {
     // A handler is in the middle of a long task: it stops as on Esc and finishes properly,
     // then the application ends.
-    quitPending = true;
+    state.quitPending = true;
     RuntimeRequestStop();
     return;
   }
   QCoreApplication::exit(code);
 }
 
-bool RuntimeQuitting() { return quitting; }
+bool RuntimeQuitting() { return state.quitting; }
 
 void RuntimeFinishPendingQuit() {
-  if (!quitPending || RuntimeInsideBackgroundTask()) return;
-  quitPending = false;
-  QCoreApplication::exit(exitCode);
+  if (!state.quitPending || RuntimeInsideBackgroundTask()) return;
+  state.quitPending = false;
+  QCoreApplication::exit(state.exitCode);
 }
 
 void RuntimeUnhandledException(const String& message) {
-  const bool wasQuitting = quitting;
-  quitting = false;  // this message is shown even as the application ends
+  const bool wasQuitting = state.quitting;
+  state.quitting = false;  // this message is shown even as the application ends
   MsgBox(french::kFatalError + message);
-  quitting = wasQuitting;
+  state.quitting = wasQuitting;
 }
 
 int RuntimeExit() {
   RuntimeReleaseWindows();
-  appObject = nullptr;
-  exceptionHelper = nullptr;
-  if (ownApplication) {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ownApplication.reset();
-  }
-  const int status = exitCode;
-  exitCode = 0;
-  quitting = quitPending = false;
+  const int status = state.exitCode;
+  if (state.ownApplication) QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  state = ApplicationState{};  // member by member, in order: Qt's own application goes last
   return status;
 }
 
 void RuntimeRunApplicationCode(void (*routine)(void*), void* argument) {
   try {
-    if (exceptionHelper) {
+    if (state.exceptionHelper) {
       const Ref<Object> escaped =
-          reinterpret_cast<ExceptionHelperRoutine>(exceptionHelper->Method())(routine, argument);
+          reinterpret_cast<ExceptionHelperRoutine>(state.exceptionHelper->Method())(routine, argument);
       if (escaped) RuntimeReportUnhandled(RuntimeCheckCast<ExceptionObject>(escaped)->Message());
     } else {
       routine(argument);

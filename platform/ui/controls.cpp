@@ -12,6 +12,7 @@
 
 #include "platform/ui/control_parts.h"
 #include "platform/ui/qt_text.h"
+#include "platform/text/text.h"
 #include "platform/ui/ui.h"
 
 namespace platform {
@@ -272,8 +273,8 @@ void RectControl::Refresh(bool /*immediately*/) {
   if (!widget->isVisible()) return;
   // Painting more often than a screen shows frames shows nothing more: within a frame's time
   // of the last paint, the paint waits for the event loop's next turn.
-  const auto now = std::chrono::steady_clock::now();
-  if (now - holder_->lastPaint < std::chrono::milliseconds(15)) {
+  const auto now = MonotonicNow();
+  if (now - holder_->lastPaint < kRepaintInterval) {
     widget->update();
     return;
   }

@@ -7,6 +7,7 @@
 // container, the control translates.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -110,6 +111,8 @@ class RectControl : public Control {
   // turn (a screen shows no more frames than that). The argument changes nothing: every call
   // is served as soon as that allows.
   void Refresh(bool immediately);
+  // A screen shows no more than about one frame in this time.
+  static constexpr std::chrono::milliseconds kRepaintInterval{15};
   // How many times Refresh was asked for; for diagnostics and tests.
   int RefreshCount() const noexcept { return refreshCount_; }
 

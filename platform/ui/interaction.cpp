@@ -7,6 +7,7 @@
 #include <chrono>
 
 #include "platform/text/french.h"
+#include "platform/text/text.h"
 #include "platform/ui/application.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/ui.h"
@@ -15,17 +16,16 @@ namespace platform {
 
 namespace {
 
-bool insideBackgroundTask = false;
-bool escapePressed = false;
+detail::BackgroundTask& task = detail::backgroundTask;
 
 // Sees the keys of the whole application. While a run lets the event loop go on inside
 // RuntimeBackgroundTask, Esc is the stop key: it is taken here and presses no button.
 class StopKeyFilter : public QObject {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (insideBackgroundTask && (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) &&
+    if (task.inside && (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-      if (event->type() == QEvent::KeyPress) escapePressed = true;
+      if (event->type() == QEvent::KeyPress) task.escapePressed = true;
       event->accept();  // a shortcut override that is accepted triggers no shortcut
       return true;
     }
@@ -41,7 +41,7 @@ void InstallStopKeyFilter() {
   // An Esc that no row asked for before the event loop went idle again (the run ended, or a
   // message box waits for the user) is dropped: it must not stop the next run at its start.
   QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, filter,
-                   [] { escapePressed = false; });
+                   [] { task.escapePressed = false; });
 }
 
 QWidget* DialogParent() { return QApplication::activeWindow(); }
@@ -60,7 +60,7 @@ void DropKeysTypedAhead() {
   QCoreApplication::instance()->installEventFilter(&swallow);
   QCoreApplication::processEvents();
   QCoreApplication::instance()->removeEventFilter(&swallow);
-  escapePressed = false;
+  task.escapePressed = false;
 }
 
 // A key held down keeps repeating after the message appears: its repeats answer nothing.
@@ -134,27 +134,25 @@ void MsgBox(const String& text) {
 }
 bool UserCancelled() { return Current()->UserCancelled(); }
 
-bool TakeEscapePress() { return std::exchange(escapePressed, false); }
+bool TakeEscapePress() { return std::exchange(task.escapePressed, false); }
 
-bool RuntimeInsideBackgroundTask() { return insideBackgroundTask; }
+bool RuntimeInsideBackgroundTask() { return task.inside; }
 
-void RuntimeRequestStop() { escapePressed = true; }
+void RuntimeRequestStop() { task.escapePressed = true; }
 
 namespace detail {
 
-unsigned backgroundTaskCalls = 0;
+BackgroundTask backgroundTask;
 
 void BackgroundTaskTick() {
-  using Clock = std::chrono::steady_clock;
-  static Clock::time_point lastRun;
-  const Clock::time_point now = Clock::now();
-  if (now - lastRun < std::chrono::milliseconds(20)) return;
-  lastRun = now;
-  if (!QCoreApplication::instance() || insideBackgroundTask) return;
+  const auto now = MonotonicNow();
+  if (now - task.lastEventLoop < kEventLoopInterval) return;
+  task.lastEventLoop = now;
+  if (!QCoreApplication::instance() || task.inside) return;
   InstallStopKeyFilter();
-  insideBackgroundTask = true;
+  task.inside = true;
   struct Leave {
-    ~Leave() { insideBackgroundTask = false; }
+    ~Leave() { task.inside = false; }
   } leave;
   QCoreApplication::processEvents();
 }

@@ -2,6 +2,8 @@
 // its user.
 #pragma once
 
+#include <chrono>
+
 #include "platform/files/files.h"
 #include "platform/runtime/object.h"
 
@@ -19,15 +21,26 @@ void MsgBox(const String& text);
 // True once for each press of Esc since it last answered True.
 bool UserCancelled();
 
-// Lets the event loop run when about 20 ms have passed since it last did: the window
+// Lets the event loop run when kEventLoopInterval has passed since it last did: the window
 // repaints, its check boxes answer and Esc is seen. Cheap enough to call for every value:
-// the clock itself is read on every 32nd call only.
+// the clock (MonotonicNow) is read on every kClockGate-th call only.
 namespace detail {
-extern unsigned backgroundTaskCalls;
+inline constexpr unsigned kClockGate = 32;
+inline constexpr std::chrono::milliseconds kEventLoopInterval{20};
+
+// What a long task shares with the event loop that it lets run: one for the process, as
+// there is one event loop.
+struct BackgroundTask {
+  unsigned calls = 0;
+  std::chrono::steady_clock::time_point lastEventLoop{};
+  bool inside = false;         // the event loop is running inside the yield
+  bool escapePressed = false;  // an Esc seen there and not yet asked for
+};
+extern BackgroundTask backgroundTask;
 void BackgroundTaskTick();
 }  // namespace detail
 inline void RuntimeBackgroundTask() {
-  if ((++detail::backgroundTaskCalls & 31) == 0) detail::BackgroundTaskTick();
+  if ((++detail::backgroundTask.calls % detail::kClockGate) == 0) detail::BackgroundTaskTick();
 }
 
 // The one seam between the system and its user: the dialogs, the message boxes and the stop

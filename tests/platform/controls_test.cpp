@@ -18,10 +18,10 @@
 #include <chrono>
 #include <climits>
 #include <functional>
-#include <thread>
 
 #include "platform/runtime.h"
 #include "platform/ui.h"
+#include "tests/support/ticks.h"
 #include "tests/support/scripted_interaction.h"
 
 using namespace platform;
@@ -779,18 +779,13 @@ TEST_F(Buttons, ReturnAndEnterPressTheDefaultButtonEscTheCancelButton) {
   EXPECT_EQ(startTarget.pressed.size(), 2u);
 }
 
-// Lets RuntimeBackgroundTask run the event loop at least once, as a run does between rows.
-void BackgroundTaskRuns() {
-  std::this_thread::sleep_for(std::chrono::milliseconds(25));
-  for (int i = 0; i < 64; ++i) RuntimeBackgroundTask();
-}
-
 TEST_F(Buttons, DuringARunEscIsTheStopKeyAndPressesNoCancelButton) {
   SetInteraction(nullptr);  // the real stop key
+  ManualTicks ticks;
   while (TakeEscapePress()) {
   }
   Key(Qt::Key_Escape);
-  BackgroundTaskRuns();
+  ticks.LetTheEventLoopRun();
   EXPECT_TRUE(TakeEscapePress());
   EXPECT_TRUE(quitTarget.pressed.empty());
 

@@ -14,6 +14,7 @@
 
 #include "platform/database.h"
 #include "tests/support/fixtures.h"
+#include "tests/support/ticks.h"
 
 using namespace platform;
 using namespace std::string_literals;
@@ -492,8 +493,8 @@ TEST_F(LiveWal, ALeftOverWalGetsNoNewFileBesideIt) {
 namespace {
 
 // A database that another program holds locked for a moment is waited for, not taken for a
-// file that is no database.
-TEST(Database, ALockedDatabaseIsWaitedFor) {
+// file that is no database; one that stays locked longer than the wait is said to be locked.
+TEST(Database, ALockedDatabaseIsWaitedForThenSaidLocked) {
   fixtures::TempDir dir;
   const path file = dir / "occupee.sqlite";
   MakeCarnet(file);
@@ -501,14 +502,28 @@ TEST(Database, ALockedDatabaseIsWaitedFor) {
   ASSERT_EQ(sqlite3_open(file.c_str(), &writer), SQLITE_OK);
   ASSERT_EQ(sqlite3_exec(writer, "BEGIN EXCLUSIVE; INSERT INTO notes VALUES('encore');", nullptr, nullptr, nullptr),
             SQLITE_OK);
-  auto release = std::async(std::launch::async, [writer] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    sqlite3_exec(writer, "COMMIT", nullptr, nullptr, nullptr);
+  // The writer commits when the reader first finds the database locked.
+  std::vector<int> retries;
+  SetLockRetryHookForTesting([&](int retry) {
+    retries.push_back(retry);
+    if (retry == 1) sqlite3_exec(writer, "COMMIT", nullptr, nullptr, nullptr);
   });
   const Ref<SQLiteDatabase> db = Open(file);
-  release.get();
-  sqlite3_close(writer);
+  EXPECT_EQ(retries, std::vector<int>{1});
   EXPECT_EQ(FirstColumn(db->SQLSelect("select texte from notes")), (std::vector<String>{"à lire", "encore"}));
+  db->Close();
+
+  // Held beyond the wait, by the platform's clock: False, and the reason.
+  ASSERT_EQ(sqlite3_exec(writer, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+  ManualTicks ticks;
+  SetLockRetryHookForTesting([&](int) { ticks.Advance(std::chrono::milliseconds(700)); });
+  const Ref<SQLiteDatabase> locked = New<SQLiteDatabase>();
+  locked->SetDatabaseFile(GetFolderItem(file.string(), 3));
+  EXPECT_FALSE(locked->Connect());
+  EXPECT_EQ(locked->ErrorMessage(), "verrouillé par un autre programme");
+  SetLockRetryHookForTesting(nullptr);
+  sqlite3_exec(writer, "COMMIT", nullptr, nullptr, nullptr);
+  sqlite3_close(writer);
 }
 
 }  // namespace

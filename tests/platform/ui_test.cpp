@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "platform/ui.h"
+#include "tests/support/ticks.h"
 
 using namespace platform;
 
@@ -245,12 +246,6 @@ void PostEscape(const Ref<Window>& window) {
   QCoreApplication::postEvent(window->QtWindow(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
 }
 
-// Lets RuntimeBackgroundTask run the event loop at least once.
-void BackgroundTaskRuns() {
-  std::this_thread::sleep_for(std::chrono::milliseconds(25));
-  for (int i = 0; i < 64; ++i) RuntimeBackgroundTask();
-}
-
 class StopKey : public UiTest {
  protected:
   void SetUp() override {
@@ -270,17 +265,18 @@ class StopKey : public UiTest {
   }
 
   EscapeWatcher watcher;
+  ManualTicks ticks;
 };
 
 TEST_F(StopKey, EscIsSeenInsideRuntimeBackgroundTaskOnceAndTakenFromTheWindow) {
   PostEscape(window);
-  BackgroundTaskRuns();
+  ticks.LetTheEventLoopRun();
   EXPECT_EQ(watcher.seen, 0) << "the Esc reached the window";
   EXPECT_TRUE(TakeEscapePress());
   EXPECT_FALSE(TakeEscapePress());
 
   PostEscape(window);
-  BackgroundTaskRuns();
+  ticks.LetTheEventLoopRun();
   EXPECT_TRUE(UserCancelled());
   EXPECT_FALSE(UserCancelled());
   EXPECT_EQ(watcher.seen, 0);
@@ -290,14 +286,14 @@ TEST_F(StopKey, EscOutsideRuntimeBackgroundTaskIsNoStop) {
   PostEscape(window);
   RunEventLoop();
   EXPECT_EQ(watcher.seen, 1);  // an ordinary key for the window
-  BackgroundTaskRuns();
+  ticks.LetTheEventLoopRun();
   EXPECT_FALSE(TakeEscapePress());
 }
 
 TEST_F(StopKey, OtherKeysAreNoStop) {
   QCoreApplication::postEvent(window->QtWindow(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier));
   QCoreApplication::postEvent(window->QtWindow(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Q, Qt::ControlModifier));
-  BackgroundTaskRuns();
+  ticks.LetTheEventLoopRun();
   EXPECT_FALSE(TakeEscapePress());
 }
 
@@ -306,7 +302,7 @@ TEST_F(StopKey, EscAtTheFocusedControlIsTakenToo) {
   QWidget* button = window->button->Widget();
   button->setFocus();
   QCoreApplication::postEvent(button, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
-  BackgroundTaskRuns();
+  ticks.LetTheEventLoopRun();
   EXPECT_EQ(watcher.seen, 0);
   EXPECT_TRUE(TakeEscapePress());
 }

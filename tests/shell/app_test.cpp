@@ -14,13 +14,13 @@
 #include <chrono>
 #include <functional>
 #include <new>
-#include <thread>
 
 #include "shell/app.h"
 #include "shell/main_window.h"
 #include "shell/menu_bar.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/scripted_interaction.h"
+#include "tests/support/ticks.h"
 
 using namespace platform;
 
@@ -214,7 +214,7 @@ class EndToEnd : public testing::Test {
     user.onStopKeyPoll = [this](int call) {
       if (call == 10 && act) {
         act();
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        ticks.Advance(detail::kEventLoopInterval);
       }
     };
   }
@@ -228,6 +228,7 @@ class EndToEnd : public testing::Test {
   fixtures::TempDir temp;
   fixtures::fs::path root = temp / "racine";
   fixtures::fs::path result = temp / "out" / "resultat.txt";
+  ManualTicks ticks;
   ScriptedInteraction user;
   std::function<void()> act;
   QMainWindow* mainWindow = nullptr;

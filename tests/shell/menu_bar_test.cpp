@@ -249,6 +249,7 @@ TEST_F(MenuBar1Shown, ChoosingQuitterEndsTheEventLoop) {
   guard.start(5000);
   QTimer::singleShot(0, quit, &QAction::trigger);
   EXPECT_EQ(QCoreApplication::exec(), 0);
+  EXPECT_EQ(RuntimeExit(), 0);  // the application's life ends with its status, and all is as new
 }
 
 }  // namespace

@@ -23,7 +23,6 @@ class RunFixture : public ::testing::Test {
     QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     platform::SetClockForTesting([] { return platform::CivilTime{2026, 12, 10, 7, 27, 37}; });
     window = ImplicitWindow1();
-    App::ArretTraitement = 0;
     fixtures::fs::create_directories(root);
     fixtures::fs::create_directories(result.parent_path());
   }
