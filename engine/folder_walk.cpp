@@ -141,7 +141,7 @@ void Window1::ScanDossier(const Ref<FolderItem>& folder, const Ref<TextOutputStr
         line += Chr(9);
         line += folder->Item(i)->Name();
         line += Chr(9);
-        line += tables->IdxField(1)->StringValue();
+        line += tables->IdxField(1)->StringView();
         if (!rowidCell) line += Chr(9);
         for (int field = 1; field <= fieldCount; ++field) {
           line += Chr(9);

@@ -1,5 +1,7 @@
 #include "engine/result_lines.h"
 
+#include <cstring>
+
 using namespace platform;
 
 namespace result_lines {
@@ -36,20 +38,81 @@ String CopyFailedLine(const String& entryName, const String& reason) {
   return Chr(9) + entryName + Chr(9) + kCopyFailed + " : " + reason;
 }
 
-// LF, CR, TAB and NUL are single bytes that never occur inside another UTF-8 character, and
-// a blank never makes one of them: they are replaced in place once the valid part is copied.
+namespace {
+
+constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+
+// True when none of the bytes is below 14 (where LF, CR, TAB and NUL are) or part of a
+// character of more than one byte: bytes that the cleaning leaves as they are. Eight are
+// looked at in one word.
+inline bool PlainBytes(const char* p, std::size_t count) {
+  if (count == 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return ((word | ((word - kOnes * 14) & ~word)) & kHighBits) == 0;
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    const auto byte = static_cast<unsigned char>(p[i]);
+    if (byte < 14 || byte >= 0x80) return false;
+  }
+  return true;
+}
+
+inline bool Blanked(unsigned char byte) { return byte == '\n' || byte == '\r' || byte == '\t' || byte == '\0'; }
+
+// Blanks LF, CR, TAB and NUL in place, eight plain bytes at a time. Gives the offset of the
+// first byte that is no part of a UTF-8 character, or the size when there is none.
+std::size_t BlankInPlace(char* const text, const std::size_t size) {
+  std::size_t at = 0;
+  while (at < size) {
+    const std::size_t count = size - at < 8 ? size - at : 8;
+    if (PlainBytes(text + at, count)) {
+      at += count;
+      continue;
+    }
+    for (const std::size_t stop = at + count; at < stop;) {
+      const auto byte = static_cast<unsigned char>(text[at]);
+      if (byte < 0x80) {
+        if (Blanked(byte)) text[at] = ' ';
+        ++at;
+        continue;
+      }
+      const std::size_t length = Utf8CharacterLength({text + at, size - at});
+      if (length == 0) return at;
+      at += length;
+    }
+  }
+  return size;
+}
+
+}  // namespace
+
+// LF, CR, TAB and NUL are single bytes that never occur inside another UTF-8 character, and a
+// blank never makes one of them: the value is copied once and blanked in place. Only a value
+// that is no valid UTF-8 is rebuilt, from its first bad byte.
 void AppendCleanValue(String& line, std::string_view value) {
   const std::size_t needed = line.size() + value.size();
   if (needed > line.capacity()) line.reserve(needed + needed / 8);
-  for (;;) {
-    const std::size_t valid = ValidUtf8Prefix(value);
-    const std::size_t from = line.size();
-    line.append(value.data(), valid);
-    for (char* p = line.data() + from, *end = line.data() + line.size(); p != end; ++p)
-      if (static_cast<unsigned char>(*p) <= 13 && (*p == '\n' || *p == '\r' || *p == '\t' || *p == '\0')) *p = ' ';
-    if (valid == value.size()) return;
-    line += "\xEF\xBF\xBD";  // U+FFFD
-    value.remove_prefix(valid + 1);
+  const std::size_t from = line.size();
+  line.append(value.data(), value.size());
+  const std::size_t good = BlankInPlace(line.data() + from, value.size());
+  if (good == value.size()) return;
+
+  line.resize(from + good);
+  for (std::string_view rest = value.substr(good); !rest.empty();) {
+    const auto byte = static_cast<unsigned char>(rest[0]);
+    const std::size_t length = byte < 0x80 ? 1 : Utf8CharacterLength(rest);
+    if (length == 0) {
+      line += "\xEF\xBF\xBD";  // U+FFFD for each byte that is no part of a character
+      rest.remove_prefix(1);
+    } else {
+      if (length == 1)
+        line += Blanked(byte) ? ' ' : rest[0];
+      else
+        line.append(rest.data(), length);
+      rest.remove_prefix(length);
+    }
   }
 }
 

@@ -73,7 +73,10 @@ class RecordSet : public Object {
   bool IsEOF() const noexcept { return eof_; }
   int FieldCount() const noexcept { return fieldCount_; }
   // The current row's value in column 1 to FieldCount, or nil outside that range.
-  Ref<DatabaseField> IdxField(int index) const;
+  Ref<DatabaseField> IdxField(int index) const {
+    if (index < 1 || index > fieldCount_) return nullptr;
+    return fields_[static_cast<std::size_t>(index - 1)];
+  }
   void MoveNext();
   // The number of rows of the select. When the database cannot count them (a damaged page),
   // the number of rows that can be read before the damage.

@@ -22,6 +22,10 @@ constexpr char kMagic[] = "SQLite format 3";  // with its terminating zero: 16 b
 constexpr char kProcFolder[] = "/proc/self/fd/";
 constexpr char kVfsName[] = "quorvane";
 
+// SQLite counts the memory it takes under a lock, at every allocation, for statistics that
+// nothing here reads; off before SQLite starts.
+[[maybe_unused]] const int memoryStatisticsOff = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+
 std::chrono::milliseconds lockWait{2000};
 std::function<void(int)> lockRetryHook;
 
@@ -293,13 +297,14 @@ Connection::~Connection() {
 
 std::string_view DatabaseField::StringView() const {
   if (!owner_ || !owner_->statement_ || owner_->eof_) return {};
-  sqlite3_stmt* statement = owner_->statement_;
-  switch (sqlite3_column_type(statement, column_)) {
+  // The value itself, read without the column calls' checks: the connection has one thread.
+  sqlite3_value* value = sqlite3_column_value(owner_->statement_, column_);
+  switch (sqlite3_value_type(value)) {
     case SQLITE_NULL:
       return {};
     case SQLITE_BLOB: {
-      const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, column_));
-      const std::string_view blob(bytes ? bytes : "", static_cast<std::size_t>(sqlite3_column_bytes(statement, column_)));
+      const auto* bytes = static_cast<const char*>(sqlite3_value_blob(value));
+      const std::string_view blob(bytes ? bytes : "", static_cast<std::size_t>(sqlite3_value_bytes(value)));
       if (ValidUtf8Prefix(blob) == blob.size() && blob.find('\0') == std::string_view::npos) return blob;
       static const char kHex[] = "0123456789ABCDEF";
       if (converted_.capacity() > (std::size_t{1} << 24)) String().swap(converted_);  // a huge BLOB's room
@@ -314,9 +319,9 @@ std::string_view DatabaseField::StringView() const {
       return converted_;
     }
     default: {
-      const unsigned char* text = sqlite3_column_text(statement, column_);
+      const unsigned char* text = sqlite3_value_text(value);
       if (!text) return {};
-      return {reinterpret_cast<const char*>(text), static_cast<std::size_t>(sqlite3_column_bytes(statement, column_))};
+      return {reinterpret_cast<const char*>(text), static_cast<std::size_t>(sqlite3_value_bytes(value))};
     }
   }
 }
@@ -336,11 +341,6 @@ RecordSet::RecordSet(Ref<Connection> connection, sqlite3_stmt* statement, String
 RecordSet::~RecordSet() {
   for (auto& field : fields_) field->owner_ = nullptr;
   Close();
-}
-
-Ref<DatabaseField> RecordSet::IdxField(int index) const {
-  if (index < 1 || index > fieldCount_) return nullptr;
-  return fields_[static_cast<std::size_t>(index - 1)];
 }
 
 void RecordSet::Step() {

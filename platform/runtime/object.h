@@ -201,6 +201,9 @@ class IllegalCastException : public RuntimeException {
 template <class T, class U>
 Ref<T> RuntimeCheckCast(const Ref<U>& object) {
   if (!object) return nullptr;
+  // An object of exactly that class, the common case, needs no search of its bases.
+  if constexpr (requires { static_cast<T*>(object.get()); })
+    if (typeid(*object.get()) == typeid(T)) return Ref<T>(static_cast<T*>(object.get()));
   T* typed = dynamic_cast<T*>(object.get());
   if (!typed) RaiseIllegalCast(typeid(T).name());
   return Ref<T>(typed);

@@ -62,6 +62,14 @@ double Val(std::string_view text) {
   std::size_t at = 0;
   while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
   if (at < text.size() && text[at] == '+') ++at;
+  // Plain digits, as a counter's text is, are read as a whole number at once.
+  std::size_t end = at;
+  std::uint64_t whole = 0;
+  while (end < text.size() && end - at < 15 && text[end] >= '0' && text[end] <= '9')
+    whole = whole * 10 + static_cast<std::uint64_t>(text[end++] - '0');
+  if (end > at && (end == text.size() || (text[end] != '.' && text[end] != 'e' && text[end] != 'E' &&
+                                         (text[end] < '0' || text[end] > '9'))))
+    return static_cast<double>(whole);
   double value = 0;
   auto [ptr, ec] = std::from_chars(text.data() + at, text.data() + text.size(), value,
                                    std::chars_format::general);
@@ -139,6 +147,11 @@ std::size_t ValidSequenceLength(const unsigned char* p, std::size_t available) {
 }
 
 }  // namespace
+
+std::size_t Utf8CharacterLength(std::string_view text) noexcept {
+  if (text.empty()) return 0;
+  return ValidSequenceLength(reinterpret_cast<const unsigned char*>(text.data()), text.size());
+}
 
 std::size_t ValidUtf8Prefix(std::string_view text) noexcept {
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());

@@ -54,6 +54,8 @@ class TextEncoding : public Object {
 // The length of the longest start of the text that is valid UTF-8 (no overlong form, no
 // surrogate, nothing above U+10FFFF): the whole length for a valid text.
 std::size_t ValidUtf8Prefix(std::string_view text) noexcept;
+// The length of the valid UTF-8 character at the start of the text, or 0 when there is none.
+std::size_t Utf8CharacterLength(std::string_view text) noexcept;
 
 // Encoding number 44 is UTF-8, the only one the system asks for.
 Ref<TextEncoding> EncodingsGetter(int code);

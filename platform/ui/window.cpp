@@ -213,6 +213,7 @@ Window::Window(String registeredName) : registeredName_(std::move(registeredName
 }
 
 Window::~Window() {
+  nameSlots_.clear();
   controls_.clear();  // the controls delete their widgets before the window goes
   window_->hide();
   // The window may go while Qt is still inside one of its events (its close): Qt deletes it
@@ -426,21 +427,63 @@ void Window::Close() {
   ClosedByUser();
 }
 
+namespace {
+
+// Names are a few letters: their length and their first and last eight bytes, mixed, tell
+// them apart at once.
+std::uint64_t NameHash(std::string_view name) noexcept {
+  std::uint64_t head = 0, tail = 0;
+  if (name.size() >= 8) {
+    std::memcpy(&head, name.data(), 8);
+    std::memcpy(&tail, name.data() + name.size() - 8, 8);
+  } else {
+    for (const char c : name) head = (head << 8) | static_cast<unsigned char>(c);
+  }
+  const std::uint64_t hash = (head * 0x9E3779B97F4A7C15ULL) ^ ((tail + name.size()) * 0xC2B2AE3D27D4EB4FULL);
+  return hash ^ (hash >> 29);
+}
+
+}  // namespace
+
+std::ptrdiff_t Window::FindControl(std::string_view name) const noexcept {
+  if (nameSlots_.empty()) return -1;
+  const std::uint64_t hash = NameHash(name);
+  const std::size_t mask = nameSlots_.size() - 1;
+  for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+    const NameSlot& slot = nameSlots_[at];
+    if (slot.place < 0) return -1;
+    if (slot.hash == hash && controls_[static_cast<std::size_t>(slot.place)].first == name) return slot.place;
+  }
+}
+
+void Window::IndexControl(std::size_t place) {
+  if (2 * controls_.size() > nameSlots_.size()) {
+    // Made anew, twice as large, whenever it would be more than half full.
+    nameSlots_.assign(nameSlots_.empty() ? 64 : 2 * nameSlots_.size(), NameSlot{});
+    for (std::size_t each = 0; each < place; ++each) IndexControl(each);
+  }
+  const std::uint64_t hash = NameHash(controls_[place].first);
+  const std::size_t mask = nameSlots_.size() - 1;
+  std::size_t at = hash & mask;
+  while (nameSlots_[at].place >= 0) at = (at + 1) & mask;
+  nameSlots_[at] = {hash, static_cast<std::int32_t>(place)};
+}
+
 void Window::_AddControl(const String& name, const Ref<Control>& control) {
   RequireUIThread();
   if (auto* rect = dynamic_cast<RectControl*>(control.get())) rect->AttachToWindow(*this, content_);
-  auto found = controlIndex_.find(name);
-  if (found != controlIndex_.end()) {
-    controls_[found->second].second = control;
+  const std::ptrdiff_t found = FindControl(name);
+  if (found >= 0) {
+    controls_[static_cast<std::size_t>(found)].second = control;
     return;
   }
-  controlIndex_.emplace(name, controls_.size());
   controls_.emplace_back(name, control);
+  IndexControl(controls_.size() - 1);
 }
 
 Ref<Control> Window::_ControlByName(std::string_view name) const {
-  auto it = controlIndex_.find(name);
-  return it == controlIndex_.end() ? nullptr : controls_[it->second].second;
+  const std::ptrdiff_t found = FindControl(name);
+  return found < 0 ? nullptr : controls_[static_cast<std::size_t>(found)].second;
 }
 
 Ref<Object> Window::__New(ClassRecord* record) { return RuntimeNewObject(record); }

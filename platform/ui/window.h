@@ -1,8 +1,8 @@
 // Top-level windows and the record of the windows that live.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/runtime/classes.h"
@@ -180,10 +180,10 @@ class Window : public Object {
 
  private:
   friend struct WindowHooks;
-  struct NameHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view name) const noexcept { return std::hash<std::string_view>()(name); }
-  };
+  // The place of the named control in controls_, or -1.
+  std::ptrdiff_t FindControl(std::string_view name) const noexcept;
+  // Enters controls_[place] in the table of names.
+  void IndexControl(std::size_t place);
   void RunEventImplementation(std::string_view event);
   void ApplySize();
   void ApplyFlags();
@@ -204,7 +204,14 @@ class Window : public Object {
   bool maximizeButton_ = true, minimizeButton_ = true, fullScreenButton_ = false;
   Color backColor_ = kWhite;
   std::vector<std::pair<String, Ref<Control>>> controls_;
-  std::unordered_map<String, std::size_t, NameHash, std::equal_to<>> controlIndex_;
+  // The controls by name, looked up on every row of a run: an open-addressed table of places
+  // in controls_ (-1 for none), at least twice as large as there are controls, with each
+  // name's hash beside its place.
+  struct NameSlot {
+    std::uint64_t hash = 0;
+    std::int32_t place = -1;
+  };
+  std::vector<NameSlot> nameSlots_;
 };
 
 // The live window whose class is registered under the name, or nil when none lives.

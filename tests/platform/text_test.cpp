@@ -91,6 +91,7 @@ TEST(Val, ReadsBackWhatStrWrote) {
 TEST(Val, NoNumberGivesZero) {
   const std::pair<const char*, double> cases[] = {
       {"0", 0.0}, {"", 0.0}, {"abc", 0.0}, {"  42", 42.0}, {"12abc", 12.0}, {"-7", -7.0}, {"+5", 5.0}, {"3.5", 3.5},
+      {"12e3", 12000.0}, {"007", 7.0}, {"1234567890123456789", 1234567890123456789.0}, {"9.", 9.0},
   };
   for (const auto& [text, value] : cases) EXPECT_EQ(Val(text), value) << '"' << text << '"';
 }
