@@ -2,13 +2,15 @@
 // window as a user would (AfficheInfo unchecked, then checked), against the floor: a plain
 // SQLite loop over the same databases that writes the same row lines through a buffered
 // writer. It prints each median time, rows per second, the peak resident memory and, last,
-// the ratio of the run to the floor.
+// the ratio of the run to the floor: the median, over the rounds, of each round's run time
+// over the floor's time in the same round.
 //
 //   export_bench CORPUS_DIR [--big-rows=N] [--repeat=N]
 //   export_bench CORPUS_DIR --big-value=MIB
 //
 // --big-rows (or QUORVANE_BENCH_BIG_ROWS) sets the rows of the big table, so that memory can
-// be compared across table sizes; --repeat sets the timed runs of each kind (default 3).
+// be compared across table sizes; --repeat sets the timed runs of each kind (default 5), which
+// take turns.
 // --big-value measures memory alone: one run over a database whose one value is MIB MiB of
 // text, and the peak resident memory that it adds to the process, as a multiple of the value.
 
@@ -485,7 +487,7 @@ int main(int argc, char** argv) {
 
   fs::path corpus = "bench/corpus";
   CorpusShape shape;
-  int repeat = 3;
+  int repeat = 5;
   std::int64_t bigValue = 0;
   if (const char* rows = std::getenv("QUORVANE_BENCH_BIG_ROWS"); rows && *rows)
     shape.bigRows = ParseCount(rows, "QUORVANE_BENCH_BIG_ROWS");
@@ -532,31 +534,31 @@ int main(int argc, char** argv) {
               floorRows, repeat);
   std::fflush(stdout);
 
+  // The three kinds take turns, round by round: a busy stretch of the machine slows all of
+  // them alike instead of one kind's runs.
   std::vector<double> floorTimes, quietTimes, infoTimes;
+  long peakFloor = 0, peakQuiet = 0, peakInfo = 0;
+  auto timeRun = [&](bool afficheInfo, const fs::path& resultFile, std::vector<double>& times, bool check) {
+    const RunOutcome outcome = ExportRun(*window, afficheInfo, root, resultFile);
+    times.push_back(outcome.seconds);
+    if (outcome.rows != floorRows)
+      Fail("the run counted " + std::to_string(outcome.rows) + " rows; the floor wrote " + std::to_string(floorRows));
+    // Once per kind, outside the timing: the run wrote the very row lines of the floor.
+    if (check && !(DigestRowLines(resultFile) == floorDigest))
+      Fail("the row lines of " + resultFile.string() + " differ from the floor's");
+  };
   for (int i = 0; i < repeat; ++i) {
     const auto start = std::chrono::steady_clock::now();
     const std::int64_t rows = FloorExport(root, floorFile);
     floorTimes.push_back(Seconds(std::chrono::steady_clock::now() - start));
     if (rows != floorRows) Fail("the floor's row count changed between runs");
+    if (i == 0) peakFloor = PeakResidentKiB();  // the peaks of the first round: nothing came before but the warm-up
+    timeRun(false, out / "run_a.txt", quietTimes, i == 0);
+    if (i == 0) peakQuiet = PeakResidentKiB();
+    timeRun(true, out / "run_b.txt", infoTimes, i == 0);
+    if (i == 0) peakInfo = PeakResidentKiB();
   }
-  const long peakFloor = PeakResidentKiB();
-
-  auto timeRuns = [&](bool afficheInfo, const fs::path& resultFile, std::vector<double>& times) {
-    for (int i = 0; i < repeat; ++i) {
-      const RunOutcome outcome = ExportRun(*window, afficheInfo, root, resultFile);
-      times.push_back(outcome.seconds);
-      if (outcome.rows != floorRows)
-        Fail("the run counted " + std::to_string(outcome.rows) + " rows; the floor wrote " +
-             std::to_string(floorRows));
-      // Once per kind, outside the timing: the run wrote the very row lines of the floor.
-      if (i == 0 && !(DigestRowLines(resultFile) == floorDigest))
-        Fail("the row lines of " + resultFile.string() + " differ from the floor's");
-    }
-  };
-  timeRuns(false, out / "run_a.txt", quietTimes);
-  const long peakQuiet = PeakResidentKiB();
-  timeRuns(true, out / "run_b.txt", infoTimes);
-  const long peakInfo = PeakResidentKiB();
+  const long peakEnd = PeakResidentKiB();
 
   window->Close();
   platform::RuntimeReleaseWindows();
@@ -564,12 +566,18 @@ int main(int argc, char** argv) {
   PrintFigure("(a) run, AfficheInfo unchecked:", quietTimes, floorRows);
   PrintFigure("(b) run, AfficheInfo checked:", infoTimes, floorRows);
   PrintFigure("(c) floor, plain SQLite loop:", floorTimes, floorRows);
-  std::printf("peak resident memory after: setup %.1f MiB, floor %.1f MiB, (a) %.1f MiB, (b) %.1f MiB\n",
+  std::printf("peak resident memory after the first: setup %.1f MiB, floor %.1f MiB, (a) %.1f MiB, (b) %.1f MiB\n",
               peakSetup / 1024.0, peakFloor / 1024.0, peakQuiet / 1024.0, peakInfo / 1024.0);
-  std::printf("peak resident memory (ru_maxrss): %ld KiB (%.1f MiB), big table of %" PRId64 " rows\n", peakInfo,
-              peakInfo / 1024.0, shape.bigRows);
-  const double floorMedian = Median(floorTimes);
-  std::printf("ratio (b): %.2f\n", Median(infoTimes) / floorMedian);
-  std::printf("ratio: %.2f\n", Median(quietTimes) / floorMedian);
+  std::printf("peak resident memory (ru_maxrss): %ld KiB (%.1f MiB), big table of %" PRId64 " rows\n", peakEnd,
+              peakEnd / 1024.0, shape.bigRows);
+  // Each round's run over the floor of the same round, then the median of those: runs close
+  // in time share whatever else the machine is doing.
+  auto pairedRatio = [&](const std::vector<double>& times) {
+    std::vector<double> ratios;
+    for (std::size_t i = 0; i < times.size(); ++i) ratios.push_back(times[i] / floorTimes[i]);
+    return Median(ratios);
+  };
+  std::printf("ratio (b): %.2f\n", pairedRatio(infoTimes));
+  std::printf("ratio: %.2f\n", pairedRatio(quietTimes));
   return 0;
 }

@@ -10,7 +10,7 @@
 // The control registered in the window under the name, as its class.
 template <class C>
 platform::Ref<C> RegisteredControl(platform::Window& window, std::string_view name) {
-  return platform::RuntimeCheckCast<C>(platform::WindowOperations::_ControlByName(window, platform::String(name)),
+  return platform::RuntimeCheckCast<C>(platform::WindowOperations::_ControlByName(window, name),
                                        C::GetClass());
 }
 

@@ -245,7 +245,7 @@ std::remove_cvref_t<T> FromValue(const Value& value) {
   if constexpr (std::is_same_v<Bare, bool>) return value.boolean;
   else if constexpr (std::is_integral_v<Bare>) return static_cast<Bare>(value.integer);
   else if constexpr (std::is_floating_point_v<Bare>) return value.number;
-  else if constexpr (std::is_same_v<Bare, String>) return value.text;
+  else if constexpr (std::is_same_v<Bare, String> || std::is_same_v<Bare, std::string_view>) return value.text;
   else if constexpr (std::is_pointer_v<Bare>) return static_cast<Bare>(value.pointer);
   else if constexpr (std::is_same_v<Bare, Color>) return value.colour;
   else return RuntimeCheckCast<typename Bare::element_type>(value.object);

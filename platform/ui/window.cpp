@@ -92,7 +92,7 @@ void OpAddControl(Window& w, const String& name, const Ref<Object>& control) {
   w._AddControl(name, RuntimeCheckCast<Control>(control));
 }
 void OpAddMenuHandler(Window&, const String&, void*) {}
-Ref<Object> OpControlByName(Window& w, const String& name) { return w._ControlByName(name); }
+Ref<Object> OpControlByName(Window& w, std::string_view name) { return w._ControlByName(name); }
 // A window holds one control a name: the control of that name is found only with its own Index.
 Ref<Object> OpControlByNameIndex(Window& w, const String& name, std::int32_t index) {
   const Ref<Control> control = w._ControlByName(name);

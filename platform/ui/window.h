@@ -77,7 +77,8 @@ struct WindowOperations {
   static constexpr Operation<void(Window&)> Close{At(WindowSlot::Close)};
   static constexpr Operation<void(Window&, const String&, const Ref<Object>&)> _AddControl{
       At(WindowSlot::_AddControl)};
-  static constexpr Operation<Ref<Object>(Window&, const String&)> _ControlByName{At(WindowSlot::_ControlByName)};
+  // The name is a view: an accessor hands its control's name on as it stands, uncopied.
+  static constexpr Operation<Ref<Object>(Window&, std::string_view)> _ControlByName{At(WindowSlot::_ControlByName)};
   static constexpr Operation<Ref<Object>(Window&, ClassRecord*)> __New{At(WindowSlot::__New)};
 };
 
