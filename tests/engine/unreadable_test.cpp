@@ -8,6 +8,7 @@
 
 #include <sqlite3.h>
 
+#include <cstdlib>
 #include <optional>
 
 #include "tests/support/other_program.h"
@@ -270,8 +271,15 @@ TEST_P(WalWithoutShm, EveryCommittedRowIsReadAndNothingIsMadeBesideIt) {
     for (const char* name : {"w.sqlite", "w.sqlite-wal"}) ::chmod((root / "bases" / name).c_str(), 0444);
     ::chmod((root / "bases").c_str(), 0555);
   }
+  // The private copy is made in the temporary folder, and goes with the connection.
+  fs::create_directories(temp / "tmp");
+  const char* const oldTmp = std::getenv("TMPDIR");
+  const std::string keptTmp = oldTmp ? oldTmp : "";
+  ::setenv("TMPDIR", (temp / "tmp").c_str(), 1);
   Options(false, true, false, true, false);
   const Lines lines = RunKeepingInputs(readOnly);
+  if (oldTmp) ::setenv("TMPDIR", keptTmp.c_str(), 1); else ::unsetenv("TMPDIR");
+  EXPECT_EQ(AllPaths(temp / "tmp"), Lines{});
   const Lines rows = {Cells({"w.sqlite", "t", "1", "un"}), Cells({"w.sqlite", "t", "2", "deux dans le wal"})};
   EXPECT_NE(std::search(lines.begin(), lines.end(), rows.begin(), rows.end()), lines.end());
   EXPECT_EQ(user.messages, Lines{kFinishedMessage});
