@@ -30,10 +30,10 @@ String ResultIsDatabaseMessage(const String& path) {
 
 String FinishedMessage(std::int64_t troubledEntries) {
   if (troubledEntries == 0) return kFinished;
-  const String count = troubledEntries == 1 ? String("1 élément n'a pas pu être lu ou copié")
-                                            : Str(troubledEntries) + " éléments n'ont pas pu être lus ou copiés";
-  return String(kFinished) + "\n" + count + " : le fichier texte les signale par « " + kUnreadable + " » ou « " +
-         kCopyFailed + " ».";
+  const String count = troubledEntries == 1
+                           ? String("1 élément n'a pas pu être lu ou copié : le fichier texte le signale")
+                           : Str(troubledEntries) + " éléments n'ont pas pu être lus ou copiés : le fichier texte les signale";
+  return String(kFinished) + "\n" + count + " par « " + kUnreadable + " » ou « " + kCopyFailed + " ».";
 }
 
 }  // namespace export_run

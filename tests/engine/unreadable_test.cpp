@@ -51,10 +51,10 @@ std::string UnreadableLine(const std::string& entry, const std::string& what, co
 }
 
 std::string FinishedWith(int troubled) {
-  const std::string count = troubled == 1 ? "1 élément n'a pas pu être lu ou copié"
-                                          : std::to_string(troubled) + " éléments n'ont pas pu être lus ou copiés";
-  return std::string(kFinishedMessage) + "\n" + count +
-         " : le fichier texte les signale par « lecture impossible » ou « copie impossible ».";
+  const std::string count = troubled == 1 ? "1 élément n'a pas pu être lu ou copié : le fichier texte le signale"
+                                          : std::to_string(troubled) +
+                                                " éléments n'ont pas pu être lus ou copiés : le fichier texte les signale";
+  return std::string(kFinishedMessage) + "\n" + count + " par « lecture impossible » ou « copie impossible ».";
 }
 
 // Overwrites a whole page of a database file with garbage.
