@@ -1,5 +1,8 @@
 #include "engine/export_run.h"
 
+#include <cerrno>
+#include <new>
+
 #include "shell/app.h"
 
 using namespace platform;
@@ -25,7 +28,8 @@ String RunFailedMessage(const String& reason) { return "Le traitement s'est arr�
 
 String ResultIsDatabaseMessage(const String& path) {
   return "Désolé, le fichier texte ne peut pas remplacer \"" + path +
-         "\" : c'est une base SQLite, ou l'un de ses fichiers. Choisissez un autre fichier.";
+         "\" : c'est une base SQLite ou l'un de ses fichiers, ou bien il ne peut pas être lu pour le vérifier. "
+         "Choisissez un autre fichier.";
 }
 
 String FinishedMessage(std::int64_t troubledEntries) {
@@ -69,7 +73,7 @@ void Window1::BtnDemarrer_Action(const Ref<PushButton>& button) {
     return;
   }
   // Wherever it stands, a database is never replaced by the text.
-  if (IsDatabaseFile(resultFile)) {
+  if (MayBeDatabaseFile(resultFile)) {
     MsgBox(ResultIsDatabaseMessage(resultFile->NativePath()));
     button->SetEnabled(true);
     return;
@@ -85,6 +89,8 @@ void Window1::BtnDemarrer_Action(const Ref<PushButton>& button) {
                                3);
     if (!copyFolder->Exists()) copyFolder->CreateAsFolder();
   }
+  // Whatever stopped the copy folder stops every copy: each database will say so.
+  const String copyFolderFailure = copyFolder && copyFolder->LastErrorCode() != 0 ? copyFolder->LastErrorMessage() : String();
 
   Ref<TextOutputStream> output;
   try {
@@ -100,7 +106,7 @@ void Window1::BtnDemarrer_Action(const Ref<PushButton>& button) {
   auto abandon = [&](const String& message) {
     try {
       output->Close();
-    } catch (const IOException&) {
+    } catch (const std::exception&) {
       // the user is told of the first failure, which is the one that matters
     }
     App::ArretTraitement = 0;
@@ -116,7 +122,7 @@ void Window1::BtnDemarrer_Action(const Ref<PushButton>& button) {
     output->WriteLine(Converted(CountLine(root->Count())));
 
     App::ArretTraitement = 0;
-    CurrentRun() = RunState{resultFile, 0};
+    CurrentRun() = RunState{resultFile, 0, copyFolderFailure};
     ImplicitWindow1()->SetHeight(AfficheInfo()->Value() ? kHeightRunningWithPanel : kHeightRunning);
     NbRecords()->SetText("0");
 
@@ -136,6 +142,15 @@ void Window1::BtnDemarrer_Action(const Ref<PushButton>& button) {
     return;
   } catch (const RuntimeException& error) {
     abandon(RunFailedMessage(error.Message()));
+    return;
+  } catch (const std::bad_alloc&) {
+    abandon(RunFailedMessage(ReasonOfError(ENOMEM)));
+    return;
+  } catch (const std::exception& error) {
+    abandon(RunFailedMessage(error.what()));
+    return;
+  } catch (...) {
+    abandon(RunFailedMessage(french::kUnknownError));
     return;
   }
 

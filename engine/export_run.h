@@ -24,6 +24,7 @@ inline constexpr char kNoDatabaseFile[] = "databasefile=nil";
 struct RunState {
   platform::Ref<platform::FolderItem> resultFile;
   std::int64_t troubledEntries = 0;
+  String copyFolderFailure;  // why the copy folder could not be made, or empty
 };
 RunState& CurrentRun();
 

@@ -176,6 +176,8 @@ void Window1::ScanDossier(const Ref<FolderItem>& folder, const Ref<TextOutputStr
     if (CopieBase()->Value()) {
       if (!copyFolder)
         trouble(CopyFailedLine(folder->Item(i)->Name(), kNoCopyFolder));
+      else if (!export_run::CurrentRun().copyFolderFailure.empty())
+        trouble(CopyFailedLine(folder->Item(i)->Name(), kCopyFolderNotMade + export_run::CurrentRun().copyFolderFailure));
       else if (!db->CopyTo(copyFolder))
         trouble(CopyFailedLine(folder->Item(i)->Name(), db->ErrorMessage()));
     }

@@ -28,6 +28,8 @@ inline constexpr char kTableList[] = "liste des tables";
 inline constexpr char kTable[] = "table ";
 // Why a database was not copied when the copy option was checked only once the run had begun.
 inline constexpr char kNoCopyFolder[] = "aucun dossier de copie, l'option a été cochée après le début du traitement";
+// Then why the copy folder could not be made.
+inline constexpr char kCopyFolderNotMade[] = "le dossier de copie n'a pas pu être créé, ";
 
 // The header, cancel and footer lines are written in this encoding (UTF-8); the walk's lines
 // as they are composed.

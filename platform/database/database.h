@@ -100,6 +100,7 @@ class RecordSet : public Object {
   int fieldCount_;
   bool eof_ = false;
   std::optional<std::int64_t> recordCount_;
+  bool hadFirstRow_ = false;  // the select gave a row at its first step
   std::vector<Ref<DatabaseField>> fields_;
   String errorMessage_;
 };
@@ -157,9 +158,9 @@ class SQLiteDatabase : public Database {
   Ref<FolderItem> databaseFile_;
 };
 
-// True when the file is an SQLite database, or the -wal, -shm or -journal file of one: a
-// file that must never be replaced.
-bool IsDatabaseFile(const Ref<FolderItem>& file);
+// True when the file is an SQLite database, or the -wal, -shm or -journal file of one, or
+// cannot be read to tell: a file that must never be replaced.
+bool MayBeDatabaseFile(const Ref<FolderItem>& file);
 
 // How long Connect waits for a database that another program is writing at that moment (2 s
 // unless set), by the platform's MonotonicNow.

@@ -126,7 +126,7 @@ String ReasonOf(sqlite3* handle, int code) {
     case SQLITE_CANTOPEN:
       return system ? ReasonOfError(system) : String(french::kCannotOpen);
     default:
-      return handle ? String(sqlite3_errmsg(handle)) : String(sqlite3_errstr(code));
+      return french::kSQLiteCannotRead + String(handle ? sqlite3_errmsg(handle) : sqlite3_errstr(code)) + ")";
   }
 }
 
@@ -163,10 +163,16 @@ Probe ProbeFile(const String& path) {
 
 // ---- Opening ------------------------------------------------------------------------------
 
-// Byte copy of one file; the OS error number, or 0.
+// Byte copy of one regular file, as large as it is when opened; the OS error number, or 0.
 int CopyFile(const String& from, const String& to) {
   const int in = ::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (in < 0) return errno;
+  struct stat st;
+  if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(in);
+    return EINVAL;  // a link to a device or a pipe has no bytes of a database
+  }
+  auto left = static_cast<std::uint64_t>(st.st_size);
   const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (out < 0) {
     const int error = errno;
@@ -175,8 +181,8 @@ int CopyFile(const String& from, const String& to) {
   }
   int error = 0;
   char buffer[1 << 16];
-  for (;;) {
-    const ssize_t n = ::read(in, buffer, sizeof buffer);
+  while (left > 0) {
+    const ssize_t n = ::read(in, buffer, left < sizeof buffer ? static_cast<std::size_t>(left) : sizeof buffer);
     if (n == 0) break;
     if (n < 0) {
       if (errno == EINTR) continue;
@@ -189,6 +195,7 @@ int CopyFile(const String& from, const String& to) {
       if (w > 0) done += w;
     }
     if (error) break;
+    left -= static_cast<std::uint64_t>(n);
   }
   ::close(in);
   if (::close(out) != 0 && !error) error = errno;
@@ -258,7 +265,7 @@ Opened OpenPrivateCopy(const String& path) {
   if (failed) {
     RemovePrivateFolder(pattern);
     result.code = SQLITE_CANTOPEN;
-    result.reason = ReasonOfError(failed);
+    result.reason = failed == EINVAL ? String(french::kWalNotAFile) : ReasonOfError(failed);
     return result;
   }
   return OpenDatabase(copy, "?mode=ro", SQLITE_OPEN_READONLY, pattern);
@@ -367,7 +374,10 @@ std::int64_t RecordSet::RecordCount() {
   sqlite3* handle = connection_->Handle();
   sqlite3_stmt* count = nullptr;
   const String sql = "SELECT count(*) FROM (" + sql_ + ")";
-  if (sqlite3_prepare_v2(handle, sql.c_str(), -1, &count, nullptr) == SQLITE_OK && sqlite3_step(count) == SQLITE_ROW) {
+  // SQLite may count from an index; one that is damaged, or out of step with its table, must
+  // not make a table with rows look empty.
+  if (sqlite3_prepare_v2(handle, sql.c_str(), -1, &count, nullptr) == SQLITE_OK && sqlite3_step(count) == SQLITE_ROW &&
+      (sqlite3_column_int64(count, 0) > 0 || !hadFirstRow_)) {
     recordCount_ = sqlite3_column_int64(count, 0);
   } else {
     // A damaged table cannot be counted at once: its rows are counted up to the damage.
@@ -423,6 +433,7 @@ Ref<RecordSet> Database::Select(const String& sql, const String* parameter) {
   }
   Ref<RecordSet> rows(new RecordSet(connection_, statement, std::move(text)));
   rows->eof_ = first != SQLITE_ROW;
+  rows->hadFirstRow_ = first == SQLITE_ROW;
   return rows;
 }
 
@@ -468,14 +479,16 @@ bool SQLiteDatabase::Connect() {
   // left by a writer that is gone: SQLite would make a -shm beside it, so it is read from a
   // private copy. Otherwise the database is read in place, read-only; a -shm that is there
   // is SQLite's to keep up to date.
-  const bool hasWal = probe.wal && FileExists(path + "-wal");
+  // SQLite reads a -wal that is there whatever the header says, and never makes a -shm here:
+  // when it would need one, the private copy serves instead.
+  const bool hasWal = FileExists(path + "-wal");
   Opened opened;
   if (probe.wal && !hasWal)
     opened = OpenDatabase(path, "?immutable=1", SQLITE_OPEN_READONLY, String());
   else if (hasWal && !FileExists(path + "-shm"))
     opened = OpenPrivateCopy(path);
   else
-    opened = OpenDatabase(path, "?mode=ro", SQLITE_OPEN_READONLY, String());
+    opened = OpenDatabase(path, "?mode=ro&readonly_shm=1", SQLITE_OPEN_READONLY, String());
   // A -shm that cannot be used read-only (a folder nobody may write) is got round the same way.
   if (!opened.connection && hasWal && CopyHelps(opened.code)) opened = OpenPrivateCopy(path);
   if (!opened.connection) {
@@ -535,13 +548,16 @@ bool SQLiteDatabase::CopyTo(const Ref<FolderItem>& folder) {
   return true;
 }
 
-bool IsDatabaseFile(const Ref<FolderItem>& file) {
+bool MayBeDatabaseFile(const Ref<FolderItem>& file) {
   if (!file) return false;
-  const String& path = file->NativePath();
-  if (ProbeFile(path).kind == Kind::Database) return true;
+  // The file itself, where a link leads, is what would be replaced.
+  char* real = ::realpath(file->NativePath().c_str(), nullptr);
+  const String path = real ? String(real) : file->NativePath();
+  std::free(real);
+  if (ProbeFile(path).kind != Kind::NotADatabase) return true;
   for (const std::string_view suffix : {"-wal", "-shm", "-journal"})
     if (path.size() > suffix.size() && path.ends_with(suffix) &&
-        ProbeFile(path.substr(0, path.size() - suffix.size())).kind == Kind::Database)
+        ProbeFile(path.substr(0, path.size() - suffix.size())).kind != Kind::NotADatabase)
       return true;
   return false;
 }

@@ -45,7 +45,9 @@ class FolderItem : public Object {
   // reused: the file then takes the first free name "stem (2).ext", "stem (3).ext", ...
   // Nil when none could be made, with the reason in LastErrorCode.
   Ref<FolderItem> CreateUniqueFile(const String& name);
-  void CreateAsFolder() const;
+  // Makes the folder; when it cannot, LastErrorCode says why. A folder that is there already
+  // is no failure.
+  void CreateAsFolder();
 
   // True when both are the same file or folder (same device and inode), by whatever path.
   bool SameFileAs(const Ref<FolderItem>& other) const;

@@ -130,7 +130,9 @@ bool FolderItem::SameFileAs(const Ref<FolderItem>& other) const {
   return self && self == IdentityOf(other->path_);
 }
 
-void FolderItem::CreateAsFolder() const { ::mkdir(path_.c_str(), 0777); }
+void FolderItem::CreateAsFolder() {
+  lastError_ = ::mkdir(path_.c_str(), 0777) == 0 || errno == EEXIST ? 0 : errno;
+}
 
 Ref<FolderItem> GetFolderItem(std::string_view path, int /*pathMode*/) { return New<FolderItem>(path); }
 

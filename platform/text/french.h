@@ -26,5 +26,8 @@ inline constexpr char kCannotOpen[] = "ouverture impossible";
 inline constexpr char kNotConnected[] = "base non ouverte";
 inline constexpr char kNoCopyFolder[] = "aucun dossier de copie";
 inline constexpr char kCopyInterrupted[] = "copie interrompue";
+inline constexpr char kWalNotAFile[] = "son journal -wal n'est pas un fichier ordinaire";
+// Then SQLite's own words, and ")".
+inline constexpr char kSQLiteCannotRead[] = "SQLite ne peut pas la lire (";
 
 }  // namespace platform::french

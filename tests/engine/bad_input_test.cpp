@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <new>
+#include <stdexcept>
 #include <optional>
 
 #include "tests/support/run_fixture.h"
@@ -296,5 +298,33 @@ INSTANTIATE_TEST_SUITE_P(
                            },
                            EACCES, false, true}),
     [](const auto& info) { return std::string(info.param.label); });
+
+// An error of any kind inside the walk (here thrown where the stop key is polled) ends the
+// run with a message and leaves the window ready, the file closed with what was written.
+TEST_F(BadInput, AnyErrorInsideTheWalkLeavesTheWindowReady) {
+  MakeTable(root / "a.sqlite", "t", 3);
+  const std::pair<std::function<void()>, std::string> cases[] = {
+      {[] { throw std::bad_alloc(); }, "mémoire insuffisante"},
+      {[] { throw std::runtime_error("panne"); }, "panne"},
+      {[] { throw 42; }, "erreur inconnue"},
+  };
+  Options(false, true, true, false, false);
+  for (const auto& [fault, reason] : cases) {
+    user.messages.clear();
+    user.stopKeyCalls = 0;
+    user.onStopKeyPoll = [&fault](int call) {
+      if (call == 2) fault();
+    };
+    Run(root, result);
+    EXPECT_EQ(user.messages, Lines{"Le traitement s'est arrêté sur une erreur : " + reason});
+    EXPECT_TRUE(window->BtnDemarrer()->Enabled());
+    EXPECT_EQ(window->Height(), 246);
+    EXPECT_EQ(App::ArretTraitement, 0);
+    const Lines lines = ResultLines(result);
+    ASSERT_GE(lines.size(), 5u);
+    EXPECT_EQ(lines[3], "Nb de bases de données : 1");
+    EXPECT_EQ(lines.back(), RowOf("a.sqlite", "t", 1));
+  }
+}
 
 }  // namespace

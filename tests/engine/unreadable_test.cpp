@@ -156,6 +156,22 @@ TEST_F(Unreadable, ADatabaseWhoseSchemaIsDamagedIsSaidDamaged) {
   EXPECT_EQ(user.messages, Lines{FinishedWith(2)});
 }
 
+// SQLite counts a table's rows from its smallest index: one that is out of step with the table
+// (here, pointed at an empty one) must not make the table look empty.
+TEST_F(Unreadable, ATableWhoseIndexCountsNoRowIsDumpedAllTheSame) {
+  fixtures::MakeDatabase(root / "i.sqlite",
+                         "CREATE TABLE t(a TEXT, b TEXT, c TEXT); CREATE INDEX ta ON t(a);"
+                         "INSERT INTO t VALUES ('un', 'b', 'c'), ('deux', 'b', 'c');"
+                         "CREATE TABLE e(a TEXT); CREATE INDEX ea ON e(a);"
+                         "PRAGMA writable_schema = ON;"
+                         "UPDATE sqlite_schema SET rootpage = (SELECT rootpage FROM sqlite_schema WHERE name = 'ea')"
+                         " WHERE name = 'ta';");
+  Options(false, true, false, false, false);
+  const Lines lines = RunKeepingInputs();
+  const Lines rows = {Cells({"i.sqlite", "t", "1", "un", "b", "c"}), Cells({"i.sqlite", "t", "2", "deux", "b", "c"})};
+  EXPECT_NE(std::search(lines.begin(), lines.end(), rows.begin(), rows.end()), lines.end());
+}
+
 // ---- Tables that a plain "select rowid,*" does not read ------------------------------------
 
 TEST_F(Unreadable, ATableOfTheMostColumnsSQLiteAllowsIsDumpedWithAnEmptyRowidCell) {
@@ -288,6 +304,36 @@ TEST_P(WalWithoutShm, EveryCommittedRowIsReadAndNothingIsMadeBesideIt) {
 INSTANTIATE_TEST_SUITE_P(Folder, WalWithoutShm, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "NobodyMayWrite" : "Writable"; });
 
+// A -wal beside a database whose header says it keeps no -wal: SQLite reads it all the same,
+// and would make a -shm beside it; the private copy serves. A -wal that is a link to a device
+// is no journal to copy.
+TEST_F(Unreadable, AWalBesideAnyDatabaseIsReadWithoutAFileMadeBesideIt) {
+  sqlite3* writer = nullptr;
+  ASSERT_EQ(sqlite3_open((temp / "o.sqlite").c_str(), &writer), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(writer,
+                         "PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0; CREATE TABLE t(v TEXT);"
+                         "PRAGMA wal_checkpoint; INSERT INTO t VALUES ('dans le wal');",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  fs::copy_file(temp / "o.sqlite", root / "a.sqlite");
+  fs::copy_file(temp / "o.sqlite-wal", root / "a.sqlite-wal");
+  sqlite3_close(writer);
+  std::string header = fixtures::ReadFile(root / "a.sqlite");
+  header[18] = header[19] = 1;  // "no -wal"
+  fixtures::WriteFile(root / "a.sqlite", header);
+  MakeTable(root / "b.sqlite", "t", 1);
+  fs::create_symlink("/dev/zero", root / "b.sqlite-wal");
+  Options(false, true, false, false, false);
+  EXPECT_EQ(RunKeepingInputs(), ExpectedFile(4)
+                                    .Entry(root / "a.sqlite")
+                                    .Lines({Cells({"a.sqlite", "t", "1", "dans le wal"}), ""})
+                                    .NotADatabase(root / "a.sqlite-wal")
+                                    .Entry(root / "b.sqlite")
+                                    .Line(UnreadableLine("b.sqlite", "son journal -wal n'est pas un fichier ordinaire"))
+                                    .NotADatabase(root / "b.sqlite-wal")
+                                    .End());
+}
+
 // ---- Permissions -----------------------------------------------------------------------------
 
 // As a user who is not root: a file or a folder that may not be read says so, whatever it is.
@@ -337,7 +383,8 @@ TEST_P(ResultFileIsADatabase, IsRefusedBeforeAnythingIsWritten) {
   Options(false, false, false, true, true);
   RunKeepingInputs(target);
   EXPECT_EQ(user.messages, Lines{"Désolé, le fichier texte ne peut pas remplacer \"" + target.string() +
-                                 "\" : c'est une base SQLite, ou l'un de ses fichiers. Choisissez un autre fichier."});
+                                 "\" : c'est une base SQLite ou l'un de ses fichiers, ou bien il ne peut pas être lu "
+                                 "pour le vérifier. Choisissez un autre fichier."});
   EXPECT_TRUE(window->BtnDemarrer()->Enabled());
   EXPECT_EQ(window->Height(), 246);
   EXPECT_EQ(Changes(outside, fixtures::Snapshot(temp / "out")), Lines{});
@@ -366,6 +413,25 @@ TEST_F(Unreadable, TheRunWalksNeitherItsResultFileNorItsCopyFolder) {
                                      .End());
   EXPECT_EQ(AllPaths(root / "sous" / "resultat.txt_2026-12-10_072737"), (Lines{"a.sqlite", "b.sqlite"}));
   EXPECT_EQ(user.messages, Lines{kFinishedMessage});
+}
+
+// A file that cannot be read cannot be known to be no database; a link leads to the file it
+// would replace.
+TEST_F(Unreadable, AResultFileThatMayBeADatabaseIsRefused) {
+  fixtures::MakeDatabase(temp / "out" / "base.sqlite",
+                         "PRAGMA journal_mode = WAL; CREATE TABLE t(v); INSERT INTO t VALUES ('gardée');");
+  fixtures::WriteFile(temp / "out" / "base.sqlite-wal", "");
+  fs::create_symlink(temp / "out" / "base.sqlite-wal", temp / "out" / "lien.txt");
+  fixtures::MakeDatabase(temp / "out" / "cachee.sqlite", "CREATE TABLE t(v); INSERT INTO t VALUES ('gardée');");
+  ::chmod((temp / "out" / "cachee.sqlite").c_str(), 0200);
+  const auto before = fixtures::Snapshot(temp / "out");
+  for (const char* name : {"lien.txt", "cachee.sqlite"}) {
+    user.messages.clear();
+    RunKeepingInputs(temp / "out" / name, true);
+    ASSERT_EQ(user.messages.size(), 1u) << name;
+    EXPECT_NE(user.messages[0].find("ne peut pas remplacer"), std::string::npos) << name;
+  }
+  EXPECT_EQ(Changes(before, fixtures::Snapshot(temp / "out")), Lines{});
 }
 
 // ---- Copies ----------------------------------------------------------------------------------
@@ -428,6 +494,21 @@ TEST_F(Unreadable, ACopyThatFailsSaysWhyAndLeavesNothing) {
             lines.end());
   EXPECT_EQ(user.messages, Lines{FinishedWith(1)});
   EXPECT_EQ(AllPaths(copies), Lines{"petite.sqlite"});
+}
+
+// The copy folder itself cannot be made (its folder may not be written, though the result file
+// there may): every database says why it has no copy.
+TEST_F(Unreadable, ACopyFolderThatCannotBeMadeIsTheReasonOfEveryCopy) {
+  MakeTable(root / "a.sqlite", "t", 1);
+  fixtures::WriteFile(result, "");
+  ::chmod(result.parent_path().c_str(), 0555);
+  Options(false, true, false, false, true);
+  const Lines lines = RunKeepingInputs(true);
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      Cells({"a.sqlite", "copie impossible : le dossier de copie n'a pas pu être créé, permission refusée"})),
+            lines.end());
+  EXPECT_EQ(user.messages, Lines{FinishedWith(1)});
+  EXPECT_FALSE(fs::exists(copies));
 }
 
 }  // namespace
