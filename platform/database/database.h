@@ -31,6 +31,9 @@ class Connection : public Object {
  public:
   Connection(sqlite3* handle, int folder, String privateFolder)
       : handle_(handle), folder_(folder), privateFolder_(std::move(privateFolder)) {}
+  // A descriptor that holds a read lock on the database file, released after SQLite lets the
+  // file go.
+  void KeepLock(int descriptor) noexcept { lock_ = descriptor; }
   ~Connection() override;
   sqlite3* Handle() const noexcept { return handle_; }
   // SQLite's busy handler for the connection: waits while another program holds the database.
@@ -39,6 +42,7 @@ class Connection : public Object {
  private:
   sqlite3* handle_;
   std::chrono::steady_clock::time_point firstLockedTry_{};
+  int lock_ = -1;
   int folder_;
   String privateFolder_;
 };

@@ -161,6 +161,42 @@ Probe ProbeFile(const String& path) {
   return {Kind::Database, 0, n >= 20 && (header[18] == 2 || header[19] == 2)};
 }
 
+// ---- Another program's hold ------------------------------------------------------------------
+
+// A reader of SQLite holds a read lock on these bytes of the file; a program that takes the
+// file for itself (to write it, or to delete its -wal and -shm as it closes) needs them all.
+constexpr off_t kSharedBytesStart = 0x40000002;
+constexpr off_t kSharedBytesLength = 510;
+
+// Takes that read lock on a descriptor of its own, so that nothing that was seen of the
+// database (its -wal, its -shm) changes hands before SQLite has it: waits as for a locked
+// database, and gives -1 with EAGAIN when another program keeps the file for itself. A file
+// system that has no such locks gives the descriptor without one.
+int HoldForReading(const String& path, int& error, std::chrono::steady_clock::time_point& firstTry) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    error = errno;
+    return -1;
+  }
+  struct flock lock = {};
+  lock.l_type = F_RDLCK;
+  lock.l_whence = SEEK_SET;
+  lock.l_start = kSharedBytesStart;
+  lock.l_len = kSharedBytesLength;
+  for (int retry = 0;; ++retry) {
+    if (::fcntl(fd, F_OFD_SETLK, &lock) == 0) return fd;
+    if (errno != EAGAIN && errno != EACCES) return fd;  // no such locks here: SQLite's own serve
+    if (retry == 0) firstTry = MonotonicNow();
+    if (lockRetryHook) lockRetryHook(retry + 1);
+    if (MonotonicNow() - firstTry >= lockWait) {
+      ::close(fd);
+      error = EAGAIN;
+      return -1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(retry < 10 ? 1 : 10));
+  }
+}
+
 // ---- Opening ------------------------------------------------------------------------------
 
 // Byte copy of one regular file, as large as it is when opened; the OS error number, or 0.
@@ -296,6 +332,7 @@ int Connection::WaitForLock(void* connection, int retries) {
 
 Connection::~Connection() {
   sqlite3_close_v2(handle_);  // its statements are all finalised: the close is done at once
+  if (lock_ >= 0) ::close(lock_);
   if (folder_ >= 0) ::close(folder_);
   if (!privateFolder_.empty()) RemovePrivateFolder(privateFolder_);
 }
@@ -474,6 +511,13 @@ bool SQLiteDatabase::Connect() {
   if (probe.kind == Kind::Unreadable) SetError(ReasonOfError(probe.error));
   if (probe.kind != Kind::Database) return false;
 
+  std::chrono::steady_clock::time_point firstTry;
+  int holdError = 0;
+  const int hold = HoldForReading(path, holdError, firstTry);
+  if (hold < 0) {
+    SetError(holdError == EAGAIN ? String(french::kLocked) : ReasonOfError(holdError));
+    return false;
+  }
   // A database in WAL mode whose -wal is absent holds all of its content in the main file: it
   // is read as immutable, so that nothing is made beside it. A -wal without its -shm was
   // left by a writer that is gone: SQLite would make a -shm beside it, so it is read from a
@@ -492,9 +536,11 @@ bool SQLiteDatabase::Connect() {
   // A -shm that cannot be used read-only (a folder nobody may write) is got round the same way.
   if (!opened.connection && hasWal && CopyHelps(opened.code)) opened = OpenPrivateCopy(path);
   if (!opened.connection) {
+    ::close(hold);
     SetError(opened.reason);
     return false;
   }
+  opened.connection->KeepLock(hold);
   connection_ = opened.connection;
   return true;
 }

@@ -82,6 +82,20 @@ TEST_F(Unreadable, ADatabaseLockedByAnotherProgramIsSaidLockedAndTheWalkGoesOn) 
   EXPECT_EQ(user.messages, Lines{FinishedWith(1)});
 }
 
+// A program that writes a WAL database in exclusive locking mode keeps no -shm: the database is
+// locked, and is not read from a copy taken behind its back.
+TEST_F(Unreadable, AWalDatabaseKeptByItsWriterIsSaidLocked) {
+  platform::SetLockWait(std::chrono::milliseconds(50));
+  MakeTable(root / "w.sqlite", "t", 1);
+  fixtures::OtherProgram writer(root / "w.sqlite", fixtures::OtherProgram::Action::HoldInWalExclusiveMode);
+  ASSERT_TRUE(fs::exists(root / "w.sqlite-wal"));
+  ASSERT_FALSE(fs::exists(root / "w.sqlite-shm"));
+  Options(false, true, false, false, false);
+  const Lines lines = RunKeepingInputs();
+  EXPECT_NE(std::find(lines.begin(), lines.end(), UnreadableLine("w.sqlite", "verrouillé par un autre programme")),
+            lines.end());
+}
+
 // A writer killed in the middle of a transaction left pages of it in the file and the old
 // ones in its -journal: only a program that may write the database can put it right.
 TEST_F(Unreadable, ATransactionLeftUnfinishedIsSaidAndItsJournalIsLeftAlone) {

@@ -36,6 +36,8 @@ void RunAsOtherProgramIfAsked(int argc, char** argv) {
   if (sqlite3_open(argv[2], &db) != SQLITE_OK) Fail(db, "open");
   if (std::strcmp(argv[3], "lock") == 0) {
     Exec(db, "BEGIN EXCLUSIVE");
+  } else if (std::strcmp(argv[3], "wal-exclusive") == 0) {
+    Exec(db, "PRAGMA locking_mode = EXCLUSIVE; PRAGMA journal_mode = WAL; INSERT INTO t VALUES ('dans le wal')");
   } else {
     // A cache of a few pages makes SQLite write into the file before the commit, with the
     // pages it overwrote kept in its -journal.
@@ -65,7 +67,9 @@ OtherProgram::OtherProgram(const std::filesystem::path& database, Action action)
   posix_spawn_file_actions_addclose(&files, out[0]);
   const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
   const std::string file = database.string();
-  const char* mode = action == Action::HoldExclusiveLock ? "lock" : "die";
+  const char* mode = action == Action::HoldExclusiveLock        ? "lock"
+                     : action == Action::HoldInWalExclusiveMode ? "wal-exclusive"
+                                                                : "die";
   char* args[] = {const_cast<char*>(self.c_str()), const_cast<char*>(kFlag), const_cast<char*>(file.c_str()),
                   const_cast<char*>(mode), nullptr};
   const int spawned = posix_spawn(&pid_, self.c_str(), &files, nullptr, args, environ);

@@ -12,6 +12,7 @@ class OtherProgram {
  public:
   enum class Action {
     HoldExclusiveLock,             // BEGIN EXCLUSIVE, and hold it until the end of the scope
+    HoldInWalExclusiveMode,        // write in WAL mode with the file kept for itself: no -shm
     DieInTheMiddleOfATransaction,  // write part of a transaction into the file, then be killed
   };
   // Returns once the program holds its lock, or has died.
