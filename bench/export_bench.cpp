@@ -6,13 +6,14 @@
 // over the floor's time in the same round.
 //
 //   export_bench CORPUS_DIR [--big-rows=N] [--repeat=N]
-//   export_bench CORPUS_DIR --big-value=MIB
+//   export_bench CORPUS_DIR --big-value=MIB [--blob]
 //
 // --big-rows (or QUORVANE_BENCH_BIG_ROWS) sets the rows of the big table, so that memory can
 // be compared across table sizes; --repeat sets the timed runs of each kind (default 5), which
 // take turns.
 // --big-value measures memory alone: one run over a database whose one value is MIB MiB of
-// text, and the peak resident memory that it adds to the process, as a multiple of the value.
+// text (with --blob, of random bytes, written as X'...'), and the peak resident memory that it
+// adds to the process, as a multiple of the value.
 
 #include <fcntl.h>
 #include <sqlite3.h>
@@ -385,8 +386,8 @@ RunOutcome ExportRun(Window1& window, bool afficheInfo, const fs::path& root, co
 
 // Makes tree/valeur.sqlite, one row whose one value is the given MiB of text, in a child
 // process: the memory that SQLite takes to write it is no part of the run's.
-fs::path EnsureBigValueCorpus(const fs::path& corpus, std::int64_t mebibytes) {
-  const fs::path tree = corpus / ("big_value_" + std::to_string(mebibytes)) / "tree";
+fs::path EnsureBigValueCorpus(const fs::path& corpus, std::int64_t mebibytes, bool blob) {
+  const fs::path tree = corpus / ((blob ? "big_blob_" : "big_value_") + std::to_string(mebibytes)) / "tree";
   const fs::path file = tree / "valeur.sqlite";
   if (fs::exists(file)) return tree.parent_path();
   fs::create_directories(tree);
@@ -397,8 +398,10 @@ fs::path EnsureBigValueCorpus(const fs::path& corpus, std::int64_t mebibytes) {
     sqlite3* db = nullptr;
     const fs::path pending = tree / "valeur.tmp";
     if (sqlite3_open(pending.c_str(), &db) != SQLITE_OK) std::_Exit(1);
-    const std::string sql = "PRAGMA journal_mode=OFF; CREATE TABLE t(v TEXT);"
-                            "INSERT INTO t VALUES (printf('%.*c', " + std::to_string(mebibytes << 20) + ", 'v'));";
+    const std::string bytes = std::to_string(mebibytes << 20);
+    const std::string sql = "PRAGMA journal_mode=OFF; CREATE TABLE t(v);"
+                            "INSERT INTO t VALUES (" +
+                            (blob ? "randomblob(" + bytes + ")" : "printf('%.*c', " + bytes + ", 'v')") + ");";
     const bool made = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
     sqlite3_close(db);
     if (!made) std::_Exit(1);
@@ -489,6 +492,7 @@ int main(int argc, char** argv) {
   CorpusShape shape;
   int repeat = 5;
   std::int64_t bigValue = 0;
+  bool blob = false;
   if (const char* rows = std::getenv("QUORVANE_BENCH_BIG_ROWS"); rows && *rows)
     shape.bigRows = ParseCount(rows, "QUORVANE_BENCH_BIG_ROWS");
   for (int i = 1; i < argc; ++i) {
@@ -496,12 +500,13 @@ int main(int argc, char** argv) {
     if (arg.starts_with("--big-rows=")) shape.bigRows = ParseCount(argv[i] + 11, "--big-rows");
     else if (arg.starts_with("--repeat=")) repeat = static_cast<int>(ParseCount(argv[i] + 9, "--repeat"));
     else if (arg.starts_with("--big-value=")) bigValue = ParseCount(argv[i] + 12, "--big-value");
+    else if (arg == "--blob") blob = true;
     else if (!arg.starts_with("--")) corpus = arg;
     else Fail("unknown option " + std::string(arg));
   }
 
   if (bigValue > 0) {
-    const fs::path folder = EnsureBigValueCorpus(corpus, bigValue);
+    const fs::path folder = EnsureBigValueCorpus(corpus, bigValue, blob);
     standardMessageHandler = qInstallMessageHandler(QuietOffscreenNotices);
     int qtArgc = 1;
     QApplication app(qtArgc, argv);

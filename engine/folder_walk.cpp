@@ -145,7 +145,9 @@ void Window1::ScanDossier(const Ref<FolderItem>& folder, const Ref<TextOutputStr
         if (!rowidCell) line += Chr(9);
         for (int field = 1; field <= fieldCount; ++field) {
           line += Chr(9);
-          AppendCleanValue(line, rows->IdxField(field)->StringView());
+          const std::size_t cell = line.size();
+          rows->IdxField(field)->AppendTo(line);
+          CleanValueAt(line, cell);
           RuntimeBackgroundTask();
         }
         output->WriteLine(line);

@@ -89,29 +89,27 @@ std::size_t BlankInPlace(char* const text, const std::size_t size) {
 }  // namespace
 
 // LF, CR, TAB and NUL are single bytes that never occur inside another UTF-8 character, and a
-// blank never makes one of them: the value is copied once and blanked in place. Only a value
-// that is no valid UTF-8 is rebuilt, from its first bad byte.
-void AppendCleanValue(String& line, std::string_view value) {
-  const std::size_t needed = line.size() + value.size();
-  if (needed > line.capacity()) line.reserve(needed + needed / 8);
-  const std::size_t from = line.size();
-  line.append(value.data(), value.size());
-  const std::size_t good = BlankInPlace(line.data() + from, value.size());
-  if (good == value.size()) return;
+// blank never makes one of them: the value is blanked where it stands. Only a value that is no
+// valid UTF-8 is rebuilt, from its first bad byte.
+void CleanValueAt(String& line, std::size_t from) {
+  const std::size_t size = line.size() - from;
+  const std::size_t good = BlankInPlace(line.data() + from, size);
+  if (good == size) return;
 
+  const String rest(line, from + good);
   line.resize(from + good);
-  for (std::string_view rest = value.substr(good); !rest.empty();) {
-    const auto byte = static_cast<unsigned char>(rest[0]);
-    const std::size_t length = byte < 0x80 ? 1 : Utf8CharacterLength(rest);
+  for (std::string_view bytes = rest; !bytes.empty();) {
+    const auto byte = static_cast<unsigned char>(bytes[0]);
+    const std::size_t length = byte < 0x80 ? 1 : Utf8CharacterLength(bytes);
     if (length == 0) {
       line += "\xEF\xBF\xBD";  // U+FFFD for each byte that is no part of a character
-      rest.remove_prefix(1);
+      bytes.remove_prefix(1);
     } else {
       if (length == 1)
-        line += Blanked(byte) ? ' ' : rest[0];
+        line += Blanked(byte) ? ' ' : bytes[0];
       else
-        line.append(rest.data(), length);
-      rest.remove_prefix(length);
+        line.append(bytes.data(), length);
+      bytes.remove_prefix(length);
     }
   }
 }

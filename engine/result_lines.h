@@ -49,10 +49,10 @@ String UnreadableLine(const String& entryName, const String& what, const String&
 // TAB, the database's name, TAB, "copie impossible : " and the reason.
 String CopyFailedLine(const String& entryName, const String& reason);
 
-// Appends a row value to the line so that it stays one cell of one line of text: each LF,
-// CR, TAB and NUL becomes one blank, and each byte that is no part of a UTF-8 character
-// becomes U+FFFD. Nothing else changes.
-void AppendCleanValue(String& line, std::string_view value);
+// Cleans the row value that ends the line, from the offset on, so that it stays one cell of
+// one line of text: each LF, CR, TAB and NUL becomes one blank, and each byte that is no part
+// of a UTF-8 character becomes U+FFFD. Nothing else changes.
+void CleanValueAt(String& line, std::size_t from);
 
 // The table name as an SQL identifier: in double quotes, inner double quotes doubled. A name
 // such as "order" or "mes contacts" reads as the table it names.

@@ -339,9 +339,36 @@ Connection::~Connection() {
 
 // ---- DatabaseField ------------------------------------------------------------------------
 
+namespace {
+
+// Room for what a line is about to take, with some to spare, but no more than that for a large
+// value: doubling after a value of 200 MB would take 400 MB more.
+void MakeRoom(String& line, std::size_t more) {
+  const std::size_t needed = line.size() + more;
+  if (needed > line.capacity()) line.reserve(needed + needed / 8);
+}
+
+// A BLOB that is no text, as SQLite's literal: X'0A1B...'.
+void AppendBlobLiteral(String& out, std::string_view blob) {
+  static const char kHex[] = "0123456789ABCDEF";
+  MakeRoom(out, blob.size() * 2 + 3);
+  out += "X'";
+  for (unsigned char c : blob) {
+    out += kHex[c >> 4];
+    out += kHex[c & 15];
+  }
+  out += '\'';
+}
+
+bool IsText(std::string_view bytes) {
+  return ValidUtf8Prefix(bytes) == bytes.size() && bytes.find('\0') == std::string_view::npos;
+}
+
+}  // namespace
+
+// The value itself is read without the column calls' checks: the connection has one thread.
 std::string_view DatabaseField::StringView() const {
   if (!owner_ || !owner_->statement_ || owner_->eof_) return {};
-  // The value itself, read without the column calls' checks: the connection has one thread.
   sqlite3_value* value = sqlite3_column_value(owner_->statement_, column_);
   switch (sqlite3_value_type(value)) {
     case SQLITE_NULL:
@@ -349,17 +376,10 @@ std::string_view DatabaseField::StringView() const {
     case SQLITE_BLOB: {
       const auto* bytes = static_cast<const char*>(sqlite3_value_blob(value));
       const std::string_view blob(bytes ? bytes : "", static_cast<std::size_t>(sqlite3_value_bytes(value)));
-      if (ValidUtf8Prefix(blob) == blob.size() && blob.find('\0') == std::string_view::npos) return blob;
-      static const char kHex[] = "0123456789ABCDEF";
+      if (IsText(blob)) return blob;
       if (converted_.capacity() > (std::size_t{1} << 24)) String().swap(converted_);  // a huge BLOB's room
       converted_.clear();
-      converted_.reserve(blob.size() * 2 + 3);
-      converted_ += "X'";
-      for (unsigned char c : blob) {
-        converted_ += kHex[c >> 4];
-        converted_ += kHex[c & 15];
-      }
-      converted_ += '\'';
+      AppendBlobLiteral(converted_, blob);
       return converted_;
     }
     default: {
@@ -368,6 +388,22 @@ std::string_view DatabaseField::StringView() const {
       return {reinterpret_cast<const char*>(text), static_cast<std::size_t>(sqlite3_value_bytes(value))};
     }
   }
+}
+
+void DatabaseField::AppendTo(String& line) const {
+  if (!owner_ || !owner_->statement_ || owner_->eof_) return;
+  sqlite3_value* value = sqlite3_column_value(owner_->statement_, column_);
+  if (sqlite3_value_type(value) == SQLITE_BLOB) {
+    const auto* bytes = static_cast<const char*>(sqlite3_value_blob(value));
+    const std::string_view blob(bytes ? bytes : "", static_cast<std::size_t>(sqlite3_value_bytes(value)));
+    if (!IsText(blob)) {
+      AppendBlobLiteral(line, blob);
+      return;
+    }
+  }
+  const std::string_view text = StringView();
+  MakeRoom(line, text.size());
+  line.append(text.data(), text.size());
 }
 
 // ---- RecordSet ----------------------------------------------------------------------------
