@@ -63,13 +63,21 @@ void DropKeysTypedAhead() {
   task.escapePressed = false;
 }
 
-// A key held down keeps repeating after the message appears: its repeats answer nothing.
-class IgnoreRepeats : public QObject {
+// Esc pressed again and again to stop a run goes on for a moment after the message appears,
+// and a key held down keeps repeating: neither answers it. A key pressed once the moment has
+// passed does.
+class IgnoreEarlyKeys : public QObject {
+ public:
+  IgnoreEarlyKeys() : shown_(MonotonicNow()) {}
+
  protected:
   bool eventFilter(QObject*, QEvent* event) override {
-    return (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) &&
-           static_cast<QKeyEvent*>(event)->isAutoRepeat();
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) return false;
+    return static_cast<QKeyEvent*>(event)->isAutoRepeat() || MonotonicNow() - shown_ < kMessageAnswerDelay;
   }
+
+ private:
+  std::chrono::steady_clock::time_point shown_;
 };
 
 class QtInteraction : public Interaction {
@@ -102,10 +110,10 @@ class QtInteraction : public Interaction {
     DropKeysTypedAhead();
     QMessageBox box(QMessageBox::NoIcon, ToQString(french::kMessageTitle), ToQString(text), QMessageBox::Ok,
                     DialogParent());
-    IgnoreRepeats repeats;
-    QCoreApplication::instance()->installEventFilter(&repeats);
+    IgnoreEarlyKeys early;
+    QCoreApplication::instance()->installEventFilter(&early);
     box.exec();
-    QCoreApplication::instance()->removeEventFilter(&repeats);
+    QCoreApplication::instance()->removeEventFilter(&early);
   }
 
   bool UserCancelled() override { return TakeEscapePress(); }

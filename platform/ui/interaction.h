@@ -16,8 +16,10 @@ Ref<FolderItem> SelectFolder();
 // Modal save dialog: the chosen file (it need not exist), or nil when cancelled. The file
 // type "TEXT" offers text files; the proposed name stands in the name field.
 Ref<FolderItem> GetSaveFolderItem(const String& fileType, const String& proposedName);
-// Modal message box; returns when dismissed.
+// Modal message box; returns when dismissed. Keys typed before it appears, and for
+// kMessageAnswerDelay after, answer nothing: they were meant for what came before.
 void MsgBox(const String& text);
+inline constexpr std::chrono::milliseconds kMessageAnswerDelay{400};
 // True once for each press of Esc since it last answered True.
 bool UserCancelled();
 

@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <functional>
+
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -372,6 +374,48 @@ TEST_F(StopKey, KeysTypedBeforeAMessageBoxAppearsDoNotAnswerIt) {
     EXPECT_EQ(watcher.seen, 0);  // nor did they reach the window, where Esc would quit
     EXPECT_FALSE(TakeEscapePress());
   }
+}
+
+// The user goes on pressing Esc a moment after the message appeared: it is still there. A
+// key pressed once the moment has passed answers it.
+TEST_F(StopKey, KeysJustAfterAMessageBoxAppearsDoNotAnswerItEither) {
+  TypedAhead esc, enter;
+  bool stillShown = false;
+  QTimer giveUp;  // should Return not answer it, the test ends all the same
+  giveUp.setSingleShot(true);
+  QObject::connect(&giveUp, &QTimer::timeout, [] {
+    if (QWidget* box = QApplication::activeModalWidget()) static_cast<QDialog*>(box)->accept();
+  });
+  class OnShow : public QObject {
+   public:
+    std::function<void()> act;
+    bool done = false;
+
+   protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+      if (!done && qobject_cast<QMessageBox*>(watched) && event->type() == QEvent::Show) {
+        done = true;
+        QTimer::singleShot(0, act);
+      }
+      return false;
+    }
+  } onShow;
+  onShow.act = [&] {
+    esc.Type(Qt::Key_Escape, 3);
+    QTimer::singleShot(0, [&] {
+      QWidget* box = QApplication::activeModalWidget();
+      stillShown = box && box->isVisible();
+      ticks.Advance(kMessageAnswerDelay);
+      enter.Type(Qt::Key_Return, 1);
+      giveUp.start(5000);
+    });
+  };
+  QCoreApplication::instance()->installEventFilter(&onShow);
+  MsgBox("Traitement terminé !");
+  QCoreApplication::instance()->removeEventFilter(&onShow);
+  EXPECT_TRUE(stillShown);
+  EXPECT_TRUE(giveUp.isActive()) << "Return did not answer the message";
+  EXPECT_EQ(watcher.seen, 0);
 }
 
 // ---- Runtime ------------------------------------------------------------------------------
