@@ -1,3 +1,7 @@
+#include <cstdint>
+#include <limits>
+#include <optional>
+
 #include "engine/export_run.h"
 #include "shell/app.h"
 
@@ -20,6 +24,59 @@ String FreeRowidName(const Ref<RecordSet>& columns) {
   for (int k = 0; k < 3; ++k)
     if (!taken[k]) return kNames[k];
   return String();
+}
+
+// Past a damaged page a table can often still be read: SQLite can seek to any rowid whose
+// page is sound. The first rowid at or after `from` that a seek reaches: "none" when there is
+// none, "damaged" when the seek itself lands on damage.
+struct Seek {
+  enum { Found, None, Damaged } outcome;
+  std::int64_t rowid = 0;
+};
+Seek SeekRowid(const Ref<SQLiteDatabase>& db, const String& rowid, const String& table, std::int64_t from) {
+  RuntimeBackgroundTask();
+  Ref<RecordSet> first = db->SQLSelect("select " + rowid + " from " + table + " where " + rowid +
+                                       " >= " + Str(from) + " order by " + rowid + " limit 1");
+  if (!first) return {Seek::Damaged};
+  if (first->IsEOF()) return {first->Error() ? Seek::Damaged : Seek::None};
+  const Seek found{Seek::Found, first->IdxField(1)->Int64Value()};
+  first->Close();
+  return found;
+}
+
+// The start of the first stretch of rows after `from` that a seek reaches: seeks at ever
+// doubling distances until one lands on a sound page, then a read back from the row it found
+// to where its stretch begins. At most some sixty seeks a damaged page, whatever the rowids.
+Seek FirstReadableRowid(const Ref<SQLiteDatabase>& db, const String& rowid, const String& table,
+                        std::int64_t from) {
+  constexpr std::int64_t kLast = std::numeric_limits<std::int64_t>::max();
+  Seek found{Seek::Damaged};
+  const auto room = static_cast<std::uint64_t>(kLast) - static_cast<std::uint64_t>(from);  // rowids after `from`
+  for (int k = 0; k <= 64 && found.outcome == Seek::Damaged; ++k) {
+    const std::uint64_t distance = k == 0 ? 0 : std::uint64_t{1} << (k - 1);
+    if (distance > room) return {Seek::None};
+    found = SeekRowid(db, rowid, table, static_cast<std::int64_t>(static_cast<std::uint64_t>(from) + distance));
+  }
+  if (found.outcome != Seek::Found) return found;
+  Ref<RecordSet> back = db->SQLSelect("select " + rowid + " from " + table + " where " + rowid + " >= " + Str(from) +
+                                      " and " + rowid + " < " + Str(found.rowid) + " order by " + rowid + " desc");
+  for (; back && !back->IsEOF(); back->MoveNext()) {
+    found.rowid = back->IdxField(1)->Int64Value();
+    RuntimeBackgroundTask();
+  }
+  return found;
+}
+
+// The rows after the damage that ended a read after the given rowid (before the first row,
+// when none was read), from the first one that can be reached, in order; nil when none can.
+Ref<RecordSet> ReadOnAfterDamage(const Ref<SQLiteDatabase>& db, const String& rowid, const String& table,
+                                 const std::optional<std::int64_t>& lastRead) {
+  if (lastRead == std::numeric_limits<std::int64_t>::max()) return nullptr;  // no rowid comes after
+  const std::int64_t from = lastRead ? *lastRead + 1 : std::numeric_limits<std::int64_t>::min();
+  const Seek start = FirstReadableRowid(db, rowid, table, from);
+  if (start.outcome != Seek::Found) return nullptr;
+  return db->SQLSelect("select " + rowid + ",* from " + table + " where " + rowid + " >= " + Str(start.rowid) +
+                       " order by " + rowid);
 }
 
 }  // namespace
@@ -129,43 +186,54 @@ void Window1::ScanDossier(const Ref<FolderItem>& folder, const Ref<TextOutputStr
       }
 
       std::int64_t tableRowCount = 0;
-      String line;  // one line per row, composed in the same buffer
-      while (!rows->IsEOF()) {
-        if (UserCancelled()) App::ArretTraitement = 1;
-        NbRecords()->SetText(Str(Val(NbRecords()->Text()) + 1.0));
-        ++tableRowCount;
-        if (AfficheInfo()->Value() && tableRowCount % 50 == 0) NbRecords()->Refresh(true);
+      String line;       // one line per row, composed in the same buffer
+      std::optional<std::int64_t> lastRowid;  // of the last row written, where reading goes on after damage
+      for (;;) {
+        while (!rows->IsEOF()) {
+          if (UserCancelled()) App::ArretTraitement = 1;
+          NbRecords()->SetText(Str(Val(NbRecords()->Text()) + 1.0));
+          ++tableRowCount;
+          if (AfficheInfo()->Value() && tableRowCount % 50 == 0) NbRecords()->Refresh(true);
 
-        const int fieldCount = rows->FieldCount();
-        line.clear();
-        line += Chr(9);
-        line += folder->Item(i)->Name();
-        line += Chr(9);
-        line += tables->IdxField(1)->StringView();
-        if (!rowidCell) line += Chr(9);
-        for (int field = 1; field <= fieldCount; ++field) {
+          const int fieldCount = rows->FieldCount();
+          line.clear();
           line += Chr(9);
-          const std::size_t cell = line.size();
-          rows->IdxField(field)->AppendTo(line);
-          CleanValueAt(line, cell);
+          line += folder->Item(i)->Name();
+          line += Chr(9);
+          line += tables->IdxField(1)->StringView();
+          if (!rowidCell) line += Chr(9);
+          for (int field = 1; field <= fieldCount; ++field) {
+            line += Chr(9);
+            const std::size_t cell = line.size();
+            rows->IdxField(field)->AppendTo(line);
+            CleanValueAt(line, cell);
+            RuntimeBackgroundTask();
+          }
+          output->WriteLine(line);
+          if (line.capacity() > (std::size_t{1} << 24)) String().swap(line);  // a huge value's room goes back
+          if (rowidCell) lastRowid = rows->IdxField(1)->Int64Value();
+          rows->MoveNext();
+
+          if (App::ArretTraitement == 1) {
+            rows->Close();
+            tables->Close();
+            db->Close();
+            return;
+          }
           RuntimeBackgroundTask();
         }
-        output->WriteLine(line);
-        if (line.capacity() > (std::size_t{1} << 24)) String().swap(line);  // a huge value's room goes back
-        rows->MoveNext();
-
-        if (App::ArretTraitement == 1) {
-          rows->Close();
-          tables->Close();
-          db->Close();
-          return;
-        }
-        RuntimeBackgroundTask();
-      }
-      // Rows that end at a damaged page: those before it are written, then what stopped them.
-      if (rows->Error())
+        // Rows that end at a damaged page: those before it are written, then what stopped them,
+        // then the rows after it that can still be read, and so on.
+        if (!rows->Error()) break;
         trouble(UnreadableLine(folder->Item(i)->Name(), kTable + tables->IdxField(1)->StringValue(),
                                rows->ErrorMessage()));
+        if (!rowidCell) break;
+        // Each stretch starts after the last row written: the reading moves on, and ends.
+        Ref<RecordSet> after = ReadOnAfterDamage(db, rowid, table, lastRowid);
+        if (!after) break;
+        rows->Close();
+        rows = after;
+      }
       rows->Close();
       output->WriteLine("");
       tables->MoveNext();

@@ -57,6 +57,8 @@ class DatabaseField : public Object {
   // The same text without a copy: valid until the record set moves, closes or is read again
   // in this column.
   std::string_view StringView() const;
+  // The value as a whole number, exactly (0 for NULL and for a text that is no number).
+  std::int64_t Int64Value() const;
   // Appends the same text to the line, a BLOB's literal written straight into it: a large
   // value is in memory twice at the most, SQLite's and the line's.
   void AppendTo(String& line) const;

@@ -390,6 +390,11 @@ std::string_view DatabaseField::StringView() const {
   }
 }
 
+std::int64_t DatabaseField::Int64Value() const {
+  if (!owner_ || !owner_->statement_ || owner_->eof_) return 0;
+  return sqlite3_value_int64(sqlite3_column_value(owner_->statement_, column_));
+}
+
 void DatabaseField::AppendTo(String& line) const {
   if (!owner_ || !owner_->statement_ || owner_->eof_) return;
   sqlite3_value* value = sqlite3_column_value(owner_->statement_, column_);

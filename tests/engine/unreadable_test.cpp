@@ -117,40 +117,59 @@ TEST_F(Unreadable, ATransactionLeftUnfinishedIsSaidAndItsJournalIsLeftAlone) {
 
 // ---- Damage ----------------------------------------------------------------------------------
 
-// A table of 300 rows over several pages, one of them damaged in the middle: the rows before
-// it are written, then the line that says the rest could not be read; the next table follows.
-TEST_F(Unreadable, ATableDamagedInTheMiddleKeepsTheRowsBeforeTheDamage) {
+// A table of 300 rows over several pages, two of them damaged: every row that can still be
+// read is written, in order, with the line that says what could not be read at each damage;
+// the next table follows. Rowids one after the other, or spread over the whole of their range.
+class DamagedTable : public Unreadable, public ::testing::WithParamInterface<std::int64_t> {};
+
+TEST_P(DamagedTable, KeepsEveryRowThatCanBeRead) {
+  const std::int64_t step = GetParam();  // between one rowid and the next
   const path file = root / "abimee.sqlite";
   fixtures::MakeDatabase(file,
                          "CREATE TABLE t(v TEXT);"
                          "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300)"
-                         " INSERT INTO t SELECT printf('ligne %03d ', i) || printf('%.*c', 90, 'x') FROM n;"
+                         " INSERT INTO t(rowid, v) SELECT i * " + std::to_string(step) +
+                             ", printf('ligne %03d ', i) || printf('%.*c', 90, 'x') FROM n;"
                          "CREATE TABLE apres(v TEXT); INSERT INTO apres VALUES ('suite');");
+  auto label = [](int i) {
+    char text[16];
+    std::snprintf(text, sizeof text, "ligne %03d ", i);
+    return std::string(text);
+  };
+  // The rows that the pages holding rows 100 and 200 hold: they are lost with their pages.
   const std::string bytes = fixtures::ReadFile(file);
-  const std::size_t page = bytes.find("ligne 150 ") / 4096;
-  int first = 300;  // the first row that the damaged page holds
-  for (int i = 1; i <= 300; ++i)
-    if (bytes.substr(page * 4096, 4096).find("ligne " + std::string(i < 100 ? "0" : "") +
-                                              std::string(i < 10 ? "0" : "") + std::to_string(i) + " ") !=
-        std::string::npos)
-      first = std::min(first, i);
-  ASSERT_GT(first, 1);
-  DamagePage(file, page);
+  std::vector<bool> lost(301, false);
+  for (const int marker : {100, 200}) {
+    const std::size_t page = bytes.find(label(marker)) / 4096;
+    for (int i = 1; i <= 300; ++i)
+      if (bytes.substr(page * 4096, 4096).find(label(i)) != std::string::npos) lost[i] = true;
+    DamagePage(file, page);
+  }
+  ASSERT_TRUE(lost[100] && lost[200] && !lost[1] && !lost[150] && !lost[300]);
   Options(false, false, false, false, false);
 
+  int before = 1;  // the rows before the first damage, which the column-name line counts
+  while (!lost[before]) ++before;
   ExpectedFile expected(1);
-  expected.Entry(file).Line(Cells({"abimee.sqlite", "t (" + std::to_string(first - 1) + ")", "Rowid", "v"}));
-  char value[32];
-  for (int i = 1; i < first; ++i) {
-    std::snprintf(value, sizeof value, "ligne %03d ", i);
-    expected.Line(Cells({"abimee.sqlite", "t", std::to_string(i), value + std::string(90, 'x')}));
+  expected.Entry(file).Line(Cells({"abimee.sqlite", "t (" + std::to_string(before - 1) + ")", "Rowid", "v"}));
+  int written = 0;
+  for (int i = 1; i <= 300; ++i) {
+    if (lost[i]) {
+      if (!lost[i - 1]) expected.Line(UnreadableLine("abimee.sqlite", "table t", "fichier endommagé"));
+      continue;
+    }
+    expected.Line(Cells({"abimee.sqlite", "t", std::to_string(i * step), label(i) + std::string(90, 'x')}));
+    ++written;
   }
-  expected.Lines({UnreadableLine("abimee.sqlite", "table t", "fichier endommagé"), ""})
-      .Lines({Cells({"abimee.sqlite", "apres (1)", "Rowid", "v"}), Cells({"abimee.sqlite", "apres", "1", "suite"}), ""});
+  expected.Line("").Lines(
+      {Cells({"abimee.sqlite", "apres (1)", "Rowid", "v"}), Cells({"abimee.sqlite", "apres", "1", "suite"}), ""});
   EXPECT_EQ(RunKeepingInputs(), expected.End());
-  EXPECT_EQ(window->NbRecords()->Text(), std::to_string(first));
+  EXPECT_EQ(window->NbRecords()->Text(), std::to_string(written + 1));
   EXPECT_EQ(user.messages, Lines{FinishedWith(1)});
 }
+
+INSTANTIATE_TEST_SUITE_P(Rowids, DamagedTable, ::testing::Values(1, 30'000'000'000'000'000),
+                         [](const auto& info) { return info.param == 1 ? "OneAfterTheOther" : "SpreadOverTheirRange"; });
 
 // A file with the header of a database and garbage after it was a database: it is said
 // damaged, not taken for a file of another kind.
