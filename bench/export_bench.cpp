@@ -542,7 +542,7 @@ int main(int argc, char** argv) {
   // The three kinds take turns, round by round: a busy stretch of the machine slows all of
   // them alike instead of one kind's runs.
   std::vector<double> floorTimes, quietTimes, infoTimes;
-  long peakFloor = 0, peakQuiet = 0, peakInfo = 0;
+  long peakFirstRound = 0;
   auto timeRun = [&](bool afficheInfo, const fs::path& resultFile, std::vector<double>& times, bool check) {
     const RunOutcome outcome = ExportRun(*window, afficheInfo, root, resultFile);
     times.push_back(outcome.seconds);
@@ -552,16 +552,23 @@ int main(int argc, char** argv) {
     if (check && !(DigestRowLines(resultFile) == floorDigest))
       Fail("the row lines of " + resultFile.string() + " differ from the floor's");
   };
-  for (int i = 0; i < repeat; ++i) {
+  auto timeFloor = [&] {
     const auto start = std::chrono::steady_clock::now();
     const std::int64_t rows = FloorExport(root, floorFile);
     floorTimes.push_back(Seconds(std::chrono::steady_clock::now() - start));
     if (rows != floorRows) Fail("the floor's row count changed between runs");
-    if (i == 0) peakFloor = PeakResidentKiB();  // the peaks of the first round: nothing came before but the warm-up
-    timeRun(false, out / "run_a.txt", quietTimes, i == 0);
-    if (i == 0) peakQuiet = PeakResidentKiB();
-    timeRun(true, out / "run_b.txt", infoTimes, i == 0);
-    if (i == 0) peakInfo = PeakResidentKiB();
+  };
+  // Each round takes the kinds in another order, so that nothing that recurs on the machine
+  // falls on one kind round after round.
+  for (int i = 0; i < repeat; ++i) {
+    for (int turn = 0; turn < 3; ++turn) {
+      switch ((turn + i) % 3) {
+        case 0: timeFloor(); break;
+        case 1: timeRun(false, out / "run_a.txt", quietTimes, i == 0); break;
+        default: timeRun(true, out / "run_b.txt", infoTimes, i == 0); break;
+      }
+    }
+    if (i == 0) peakFirstRound = PeakResidentKiB();
   }
   const long peakEnd = PeakResidentKiB();
 
@@ -571,8 +578,8 @@ int main(int argc, char** argv) {
   PrintFigure("(a) run, AfficheInfo unchecked:", quietTimes, floorRows);
   PrintFigure("(b) run, AfficheInfo checked:", infoTimes, floorRows);
   PrintFigure("(c) floor, plain SQLite loop:", floorTimes, floorRows);
-  std::printf("peak resident memory after the first: setup %.1f MiB, floor %.1f MiB, (a) %.1f MiB, (b) %.1f MiB\n",
-              peakSetup / 1024.0, peakFloor / 1024.0, peakQuiet / 1024.0, peakInfo / 1024.0);
+  std::printf("peak resident memory: after the setup %.1f MiB, after the first round %.1f MiB\n", peakSetup / 1024.0,
+              peakFirstRound / 1024.0);
   std::printf("peak resident memory (ru_maxrss): %ld KiB (%.1f MiB), big table of %" PRId64 " rows\n", peakEnd,
               peakEnd / 1024.0, shape.bigRows);
   // Each round's run over the floor of the same round, then the median of those: runs close

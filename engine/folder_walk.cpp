@@ -1,3 +1,4 @@
+#include <charconv>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -187,7 +188,8 @@ void Window1::ScanDossier(const Ref<FolderItem>& folder, const Ref<TextOutputStr
 
       std::int64_t tableRowCount = 0;
       String line;       // one line per row, composed in the same buffer
-      std::optional<std::int64_t> lastRowid;  // of the last row written, where reading goes on after damage
+      // Where the rowid cell stands in the last row line: reading goes on after it past damage.
+      std::size_t rowidFrom = 0, rowidTo = 0;
       for (;;) {
         while (!rows->IsEOF()) {
           if (UserCancelled()) App::ArretTraitement = 1;
@@ -196,6 +198,7 @@ void Window1::ScanDossier(const Ref<FolderItem>& folder, const Ref<TextOutputStr
           if (AfficheInfo()->Value() && tableRowCount % 50 == 0) NbRecords()->Refresh(true);
 
           const int fieldCount = rows->FieldCount();
+          if (line.capacity() > (std::size_t{1} << 24)) String().swap(line);  // a huge value's room goes back
           line.clear();
           line += Chr(9);
           line += folder->Item(i)->Name();
@@ -207,11 +210,10 @@ void Window1::ScanDossier(const Ref<FolderItem>& folder, const Ref<TextOutputStr
             const std::size_t cell = line.size();
             rows->IdxField(field)->AppendTo(line);
             CleanValueAt(line, cell);
+            if (field == 1) rowidFrom = cell, rowidTo = line.size();
             RuntimeBackgroundTask();
           }
           output->WriteLine(line);
-          if (line.capacity() > (std::size_t{1} << 24)) String().swap(line);  // a huge value's room goes back
-          if (rowidCell) lastRowid = rows->IdxField(1)->Int64Value();
           rows->MoveNext();
 
           if (App::ArretTraitement == 1) {
@@ -229,6 +231,11 @@ void Window1::ScanDossier(const Ref<FolderItem>& folder, const Ref<TextOutputStr
                                rows->ErrorMessage()));
         if (!rowidCell) break;
         // Each stretch starts after the last row written: the reading moves on, and ends.
+        std::optional<std::int64_t> lastRowid;
+        std::int64_t written = 0;
+        const char* const cell = line.data() + rowidFrom;
+        if (rowidTo > rowidFrom && std::from_chars(cell, line.data() + rowidTo, written).ptr == line.data() + rowidTo)
+          lastRowid = written;
         Ref<RecordSet> after = ReadOnAfterDamage(db, rowid, table, lastRowid);
         if (!after) break;
         rows->Close();

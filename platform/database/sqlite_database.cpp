@@ -398,15 +398,25 @@ std::int64_t DatabaseField::Int64Value() const {
 void DatabaseField::AppendTo(String& line) const {
   if (!owner_ || !owner_->statement_ || owner_->eof_) return;
   sqlite3_value* value = sqlite3_column_value(owner_->statement_, column_);
-  if (sqlite3_value_type(value) == SQLITE_BLOB) {
-    const auto* bytes = static_cast<const char*>(sqlite3_value_blob(value));
-    const std::string_view blob(bytes ? bytes : "", static_cast<std::size_t>(sqlite3_value_bytes(value)));
-    if (!IsText(blob)) {
-      AppendBlobLiteral(line, blob);
+  std::string_view text;
+  switch (sqlite3_value_type(value)) {
+    case SQLITE_NULL:
       return;
+    case SQLITE_BLOB: {
+      const auto* bytes = static_cast<const char*>(sqlite3_value_blob(value));
+      text = {bytes ? bytes : "", static_cast<std::size_t>(sqlite3_value_bytes(value))};
+      if (!IsText(text)) {
+        AppendBlobLiteral(line, text);
+        return;
+      }
+      break;
+    }
+    default: {
+      const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(value));
+      if (!bytes) return;
+      text = {bytes, static_cast<std::size_t>(sqlite3_value_bytes(value))};
     }
   }
-  const std::string_view text = StringView();
   MakeRoom(line, text.size());
   line.append(text.data(), text.size());
 }
