@@ -38,8 +38,8 @@ Seek SeekRowid(const Ref<SQLiteDatabase>& db, const String& rowid, const String&
   RuntimeBackgroundTask();
   Ref<RecordSet> first = db->SQLSelect("select " + rowid + " from " + table + " where " + rowid +
                                        " >= " + Str(from) + " order by " + rowid + " limit 1");
-  if (!first) return {Seek::Damaged};
-  if (first->IsEOF()) return {first->Error() ? Seek::Damaged : Seek::None};
+  if (!first) return {Seek::Damaged};  // the seek's first step failed
+  if (first->IsEOF()) return {Seek::None};
   const Seek found{Seek::Found, first->IdxField(1)->Int64Value()};
   first->Close();
   return found;

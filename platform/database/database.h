@@ -66,6 +66,7 @@ class DatabaseField : public Object {
  private:
   friend class RecordSet;
   DatabaseField(RecordSet* owner, int column) : owner_(owner), column_(column) {}
+  std::string_view Bytes(bool& literal) const;
   RecordSet* owner_;
   int column_;
   mutable String converted_;  // a BLOB's literal

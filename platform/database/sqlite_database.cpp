@@ -145,8 +145,9 @@ bool Missing(int error) { return error == ENOENT || error == ENOTDIR || error ==
 Probe Unreadable(int error) { return Missing(error) ? Probe{} : Probe{Kind::Unreadable, error}; }
 
 // Looks at the first bytes of a regular, non-empty file. The file is opened without blocking,
-// so a named pipe cannot hang the run.
-Probe ProbeFile(const String& path) {
+// so a named pipe cannot hang the run. Given `keep`, a database's descriptor is handed back
+// there instead of closed.
+Probe ProbeFile(const String& path, int* keep = nullptr) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return Unreadable(errno);
   if (!S_ISREG(st.st_mode) || st.st_size == 0) return {};
@@ -155,10 +156,25 @@ Probe ProbeFile(const String& path) {
   unsigned char header[100];
   const ssize_t n = ::pread(fd, header, sizeof header, 0);
   const int error = errno;
-  ::close(fd);
+  const bool database = n >= static_cast<ssize_t>(sizeof kMagic) && std::memcmp(header, kMagic, sizeof kMagic) == 0;
+  if (database && keep)
+    *keep = fd;
+  else
+    ::close(fd);
   if (n < 0) return Unreadable(error);
-  if (n < static_cast<ssize_t>(sizeof kMagic) || std::memcmp(header, kMagic, sizeof kMagic) != 0) return {};
+  if (!database) return {};
   return {Kind::Database, 0, n >= 20 && (header[18] == 2 || header[19] == 2)};
+}
+
+// One wait while another program holds the database, as SQLite's busy handler and the hold
+// below both do: the hook is told, and the wait goes on in small steps until the lock wait has
+// passed since the first try. False once it has.
+bool WaitAgainForLock(int retry, std::chrono::steady_clock::time_point& firstTry) {
+  if (retry == 0) firstTry = MonotonicNow();
+  if (lockRetryHook) lockRetryHook(retry + 1);
+  if (MonotonicNow() - firstTry >= lockWait) return false;
+  std::this_thread::sleep_for(std::chrono::milliseconds(retry < 10 ? 1 : 10));
+  return true;
 }
 
 // ---- Another program's hold ------------------------------------------------------------------
@@ -168,32 +184,20 @@ Probe ProbeFile(const String& path) {
 constexpr off_t kSharedBytesStart = 0x40000002;
 constexpr off_t kSharedBytesLength = 510;
 
-// Takes that read lock on a descriptor of its own, so that nothing that was seen of the
-// database (its -wal, its -shm) changes hands before SQLite has it: waits as for a locked
-// database, and gives -1 with EAGAIN when another program keeps the file for itself. A file
-// system that has no such locks gives the descriptor without one.
-int HoldForReading(const String& path, int& error, std::chrono::steady_clock::time_point& firstTry) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    error = errno;
-    return -1;
-  }
+// Takes that read lock on the file's descriptor, which the connection keeps, so that nothing
+// that was seen of the database (its -wal, its -shm) changes hands before SQLite has it:
+// waits as for a locked database, and gives false when another program keeps the file for
+// itself. On a file system that has no such locks, SQLite's own serve.
+bool HoldForReading(int fd) {
   struct flock lock = {};
   lock.l_type = F_RDLCK;
   lock.l_whence = SEEK_SET;
   lock.l_start = kSharedBytesStart;
   lock.l_len = kSharedBytesLength;
+  std::chrono::steady_clock::time_point firstTry;
   for (int retry = 0;; ++retry) {
-    if (::fcntl(fd, F_OFD_SETLK, &lock) == 0) return fd;
-    if (errno != EAGAIN && errno != EACCES) return fd;  // no such locks here: SQLite's own serve
-    if (retry == 0) firstTry = MonotonicNow();
-    if (lockRetryHook) lockRetryHook(retry + 1);
-    if (MonotonicNow() - firstTry >= lockWait) {
-      ::close(fd);
-      error = EAGAIN;
-      return -1;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(retry < 10 ? 1 : 10));
+    if (::fcntl(fd, F_OFD_SETLK, &lock) == 0 || (errno != EAGAIN && errno != EACCES)) return true;
+    if (!WaitAgainForLock(retry, firstTry)) return false;
   }
 }
 
@@ -319,15 +323,9 @@ bool CopyHelps(int code) {
 void SetLockWait(std::chrono::milliseconds wait) { lockWait = wait; }
 void SetLockRetryHookForTesting(std::function<void(int)> hook) { lockRetryHook = std::move(hook); }
 
-// SQLite asks again and again while another program holds the database: each time the hook is
-// told, and the wait goes on in small steps until the lock wait has passed since the first.
+// SQLite asks again and again while another program holds the database.
 int Connection::WaitForLock(void* connection, int retries) {
-  auto& first = static_cast<Connection*>(connection)->firstLockedTry_;
-  if (retries == 0) first = MonotonicNow();
-  if (lockRetryHook) lockRetryHook(retries + 1);
-  if (MonotonicNow() - first >= lockWait) return 0;
-  std::this_thread::sleep_for(std::chrono::milliseconds(retries < 10 ? 1 : 10));
-  return 1;
+  return WaitAgainForLock(retries, static_cast<Connection*>(connection)->firstLockedTry_) ? 1 : 0;
 }
 
 Connection::~Connection() {
@@ -366,8 +364,11 @@ bool IsText(std::string_view bytes) {
 
 }  // namespace
 
-// The value itself is read without the column calls' checks: the connection has one thread.
-std::string_view DatabaseField::StringView() const {
+// The value's text as SQLite gives it; `literal` when it is a BLOB that is no text, to be written
+// as its literal instead. The value itself is read without the column calls' checks: the
+// connection has one thread.
+std::string_view DatabaseField::Bytes(bool& literal) const {
+  literal = false;
   if (!owner_ || !owner_->statement_ || owner_->eof_) return {};
   sqlite3_value* value = sqlite3_column_value(owner_->statement_, column_);
   switch (sqlite3_value_type(value)) {
@@ -376,18 +377,25 @@ std::string_view DatabaseField::StringView() const {
     case SQLITE_BLOB: {
       const auto* bytes = static_cast<const char*>(sqlite3_value_blob(value));
       const std::string_view blob(bytes ? bytes : "", static_cast<std::size_t>(sqlite3_value_bytes(value)));
-      if (IsText(blob)) return blob;
-      if (converted_.capacity() > (std::size_t{1} << 24)) String().swap(converted_);  // a huge BLOB's room
-      converted_.clear();
-      AppendBlobLiteral(converted_, blob);
-      return converted_;
+      literal = !IsText(blob);
+      return blob;
     }
     default: {
-      const unsigned char* text = sqlite3_value_text(value);
+      const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
       if (!text) return {};
-      return {reinterpret_cast<const char*>(text), static_cast<std::size_t>(sqlite3_value_bytes(value))};
+      return {text, static_cast<std::size_t>(sqlite3_value_bytes(value))};
     }
   }
+}
+
+std::string_view DatabaseField::StringView() const {
+  bool literal;
+  const std::string_view bytes = Bytes(literal);
+  if (!literal) return bytes;
+  if (converted_.capacity() > (std::size_t{1} << 24)) String().swap(converted_);  // a huge BLOB's room
+  converted_.clear();
+  AppendBlobLiteral(converted_, bytes);
+  return converted_;
 }
 
 std::int64_t DatabaseField::Int64Value() const {
@@ -396,29 +404,14 @@ std::int64_t DatabaseField::Int64Value() const {
 }
 
 void DatabaseField::AppendTo(String& line) const {
-  if (!owner_ || !owner_->statement_ || owner_->eof_) return;
-  sqlite3_value* value = sqlite3_column_value(owner_->statement_, column_);
-  std::string_view text;
-  switch (sqlite3_value_type(value)) {
-    case SQLITE_NULL:
-      return;
-    case SQLITE_BLOB: {
-      const auto* bytes = static_cast<const char*>(sqlite3_value_blob(value));
-      text = {bytes ? bytes : "", static_cast<std::size_t>(sqlite3_value_bytes(value))};
-      if (!IsText(text)) {
-        AppendBlobLiteral(line, text);
-        return;
-      }
-      break;
-    }
-    default: {
-      const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(value));
-      if (!bytes) return;
-      text = {bytes, static_cast<std::size_t>(sqlite3_value_bytes(value))};
-    }
+  bool literal;
+  const std::string_view bytes = Bytes(literal);
+  if (literal) {
+    AppendBlobLiteral(line, bytes);
+    return;
   }
-  MakeRoom(line, text.size());
-  line.append(text.data(), text.size());
+  MakeRoom(line, bytes.size());
+  line.append(bytes.data(), bytes.size());
 }
 
 // ---- RecordSet ----------------------------------------------------------------------------
@@ -558,15 +551,13 @@ bool SQLiteDatabase::Connect() {
   }
   const String path = real;
   std::free(real);
-  const Probe probe = ProbeFile(path);
+  int hold = -1;
+  const Probe probe = ProbeFile(path, &hold);
   if (probe.kind == Kind::Unreadable) SetError(ReasonOfError(probe.error));
   if (probe.kind != Kind::Database) return false;
-
-  std::chrono::steady_clock::time_point firstTry;
-  int holdError = 0;
-  const int hold = HoldForReading(path, holdError, firstTry);
-  if (hold < 0) {
-    SetError(holdError == EAGAIN ? String(french::kLocked) : ReasonOfError(holdError));
+  if (!HoldForReading(hold)) {
+    ::close(hold);
+    SetError(french::kLocked);
     return false;
   }
   // A database in WAL mode whose -wal is absent holds all of its content in the main file: it

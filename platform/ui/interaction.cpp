@@ -46,37 +46,30 @@ void InstallStopKeyFilter() {
 
 QWidget* DialogParent() { return QApplication::activeWindow(); }
 
-// Takes every key that was typed before now and is still waiting to be handled. Esc pressed
-// again and again at the end of a run must not answer the message that follows before it is
-// read, nor reach the window, where it would quit.
-void DropKeysTypedAhead() {
-  class Swallow : public QObject {
-   protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-      const QEvent::Type type = event->type();
-      return type == QEvent::KeyPress || type == QEvent::KeyRelease || type == QEvent::ShortcutOverride;
-    }
-  } swallow;
-  QCoreApplication::instance()->installEventFilter(&swallow);
-  QCoreApplication::processEvents();
-  QCoreApplication::instance()->removeEventFilter(&swallow);
-  task.escapePressed = false;
-}
-
-// Esc pressed again and again to stop a run goes on for a moment after the message appears,
-// and a key held down keeps repeating: neither answers it. A key pressed once the moment has
-// passed does.
-class IgnoreEarlyKeys : public QObject {
+// Keeps the keys meant for what came before a message from answering it: those still waiting
+// to be handled when it is about to appear, those of the moment after (Esc pressed again and
+// again to stop a run goes on a little), and a held key's repeats. None of them reaches the
+// window either, where Esc would quit. A key pressed once the moment has passed answers it.
+class KeysBeforeTheMessage : public QObject {
  public:
-  IgnoreEarlyKeys() : shown_(MonotonicNow()) {}
+  KeysBeforeTheMessage() {
+    QCoreApplication::instance()->installEventFilter(this);
+    QCoreApplication::processEvents();  // the keys already typed, taken here
+    task.escapePressed = false;
+    draining_ = false;
+    shown_ = MonotonicNow();
+  }
+  ~KeysBeforeTheMessage() override { QCoreApplication::instance()->removeEventFilter(this); }
 
  protected:
   bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) return false;
-    return static_cast<QKeyEvent*>(event)->isAutoRepeat() || MonotonicNow() - shown_ < kMessageAnswerDelay;
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride) return false;
+    return draining_ || static_cast<QKeyEvent*>(event)->isAutoRepeat() || MonotonicNow() - shown_ < kMessageAnswerDelay;
   }
 
  private:
+  bool draining_ = true;
   std::chrono::steady_clock::time_point shown_;
 };
 
@@ -107,13 +100,10 @@ class QtInteraction : public Interaction {
 
   void MsgBox(const String& text) override {
     RequireUIThread();
-    DropKeysTypedAhead();
+    const KeysBeforeTheMessage earlier;
     QMessageBox box(QMessageBox::NoIcon, ToQString(french::kMessageTitle), ToQString(text), QMessageBox::Ok,
                     DialogParent());
-    IgnoreEarlyKeys early;
-    QCoreApplication::instance()->installEventFilter(&early);
     box.exec();
-    QCoreApplication::instance()->removeEventFilter(&early);
   }
 
   bool UserCancelled() override { return TakeEscapePress(); }
