@@ -210,17 +210,7 @@ TEST_P(PendingWal, DatabaseIsDumpedWithItsWalAndLeftAsItWas) {
   const bool throughLink = GetParam();
   const path home = throughLink ? temp / "ailleurs" : root;
   fs::create_directories(home);
-  const path origin = temp / "origine.sqlite";
-  sqlite3* writer = nullptr;
-  ASSERT_EQ(sqlite3_open(origin.c_str(), &writer), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(writer,
-                         "PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;"
-                         "CREATE TABLE t(v TEXT); INSERT INTO t VALUES ('dans le wal');",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
-  fs::copy_file(origin, home / "vivant.sqlite");
-  fs::copy_file(path(origin.string() + "-wal"), home / "vivant.sqlite-wal");
-  sqlite3_close(writer);
+  fixtures::MakeLeftOverWal(home / "vivant.sqlite", "CREATE TABLE t(v TEXT); INSERT INTO t VALUES ('dans le wal');");
   if (throughLink) fs::create_symlink(home / "vivant.sqlite", root / "vivant.sqlite");
   Options(false, true, false, false, false);
   const auto before = fixtures::Snapshot(home);

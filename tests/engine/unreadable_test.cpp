@@ -304,18 +304,9 @@ class WalWithoutShm : public Unreadable, public ::testing::WithParamInterface<bo
 
 TEST_P(WalWithoutShm, EveryCommittedRowIsReadAndNothingIsMadeBesideIt) {
   const bool readOnly = GetParam();
-  const path origin = temp / "origine.sqlite";
-  sqlite3* writer = nullptr;
-  ASSERT_EQ(sqlite3_open(origin.c_str(), &writer), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(writer,
-                         "PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;"
-                         "CREATE TABLE t(v TEXT); INSERT INTO t VALUES ('un'), ('deux dans le wal');",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
   fs::create_directories(root / "bases");
-  fs::copy_file(origin, root / "bases" / "w.sqlite");
-  fs::copy_file(path(origin.string() + "-wal"), root / "bases" / "w.sqlite-wal");
-  sqlite3_close(writer);
+  fixtures::MakeLeftOverWal(root / "bases" / "w.sqlite",
+                            "CREATE TABLE t(v TEXT); INSERT INTO t VALUES ('un'), ('deux dans le wal');");
   if (readOnly) {
     for (const char* name : {"w.sqlite", "w.sqlite-wal"}) ::chmod((root / "bases" / name).c_str(), 0444);
     ::chmod((root / "bases").c_str(), 0555);
@@ -341,16 +332,8 @@ INSTANTIATE_TEST_SUITE_P(Folder, WalWithoutShm, ::testing::Bool(),
 // and would make a -shm beside it; the private copy serves. A -wal that is a link to a device
 // is no journal to copy.
 TEST_F(Unreadable, AWalBesideAnyDatabaseIsReadWithoutAFileMadeBesideIt) {
-  sqlite3* writer = nullptr;
-  ASSERT_EQ(sqlite3_open((temp / "o.sqlite").c_str(), &writer), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(writer,
-                         "PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0; CREATE TABLE t(v TEXT);"
-                         "PRAGMA wal_checkpoint; INSERT INTO t VALUES ('dans le wal');",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
-  fs::copy_file(temp / "o.sqlite", root / "a.sqlite");
-  fs::copy_file(temp / "o.sqlite-wal", root / "a.sqlite-wal");
-  sqlite3_close(writer);
+  fixtures::MakeLeftOverWal(root / "a.sqlite",
+                            "CREATE TABLE t(v TEXT); PRAGMA wal_checkpoint; INSERT INTO t VALUES ('dans le wal');");
   std::string header = fixtures::ReadFile(root / "a.sqlite");
   header[18] = header[19] = 1;  // "no -wal"
   fixtures::WriteFile(root / "a.sqlite", header);
@@ -472,13 +455,8 @@ TEST_F(Unreadable, AResultFileThatMayBeADatabaseIsRefused) {
 // Another program has the database open in WAL mode, its last rows still in the -wal: the
 // copy holds them, as the result file does.
 TEST_F(Unreadable, ACopyHoldsTheRowsStillInTheWal) {
-  sqlite3* writer = nullptr;
-  ASSERT_EQ(sqlite3_open((root / "vive.sqlite").c_str(), &writer), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(writer,
-                         "PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;"
-                         "CREATE TABLE t(v TEXT); INSERT INTO t VALUES ('un'), ('deux');",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
+  sqlite3* writer =
+      fixtures::OpenWalWriter(root / "vive.sqlite", "CREATE TABLE t(v TEXT); INSERT INTO t VALUES ('un'), ('deux');");
   Options(false, true, false, false, true);
   Run(root, result);
   sqlite3_close(writer);

@@ -444,12 +444,7 @@ class LiveWal : public testing::Test {
   void SetUp() override {
     fs::create_directory(dir / "bases");
     file = dir / "bases" / "vivante.sqlite";
-    ASSERT_EQ(sqlite3_open(file.c_str(), &writer), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(writer,
-                           "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;"
-                           "CREATE TABLE t(a); INSERT INTO t VALUES(1), (2), (3);",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
+    writer = fixtures::OpenWalWriter(file, "CREATE TABLE t(a); INSERT INTO t VALUES(1), (2), (3);");
     ASSERT_TRUE(fs::exists(file.string() + "-wal"));
   }
   void TearDown() override { sqlite3_close(writer); }

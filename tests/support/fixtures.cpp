@@ -87,6 +87,26 @@ std::vector<std::string> Query(sqlite3* db, const std::string& sql) {
 }
 }  // namespace
 
+sqlite3* OpenWalWriter(const fs::path& file, const std::string& sql) {
+  sqlite3* db = nullptr;
+  char* error = nullptr;
+  if (sqlite3_open(file.c_str(), &db) != SQLITE_OK ||
+      sqlite3_exec(db, ("PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;" + sql).c_str(), nullptr, nullptr,
+                   &error) != SQLITE_OK)
+    ADD_FAILURE() << "cannot write " << file << ": " << (error ? error : sqlite3_errmsg(db));
+  sqlite3_free(error);
+  return db;
+}
+
+void MakeLeftOverWal(const fs::path& file, const std::string& sql) {
+  const fs::path origin = file.parent_path() / (".origine-" + file.filename().string());
+  sqlite3* writer = OpenWalWriter(origin, sql);
+  fs::copy_file(origin, file);
+  fs::copy_file(origin.string() + "-wal", file.string() + "-wal");
+  sqlite3_close(writer);
+  fs::remove(origin);
+}
+
 std::vector<std::string> DatabaseContent(const fs::path& file) {
   sqlite3* db = nullptr;
   std::vector<std::string> lines;

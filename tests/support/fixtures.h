@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+struct sqlite3;
+
 namespace fixtures {
 
 namespace fs = std::filesystem;
@@ -42,6 +44,13 @@ class Unprivileged {
 
 // Runs the SQL statements on a new (or existing) database file; fails the test on an error.
 void MakeDatabase(const fs::path& file, const std::string& sql);
+// Opens the database as a writing program does, in WAL mode, and runs the SQL on it; what the
+// SQL writes stays in the -wal until the connection is closed (sqlite3_close).
+::sqlite3* OpenWalWriter(const fs::path& file, const std::string& sql);
+// A database as a writer that stopped leaves it: its last rows, written by the SQL, still in
+// its -wal, and no -shm beside it.
+void MakeLeftOverWal(const fs::path& file, const std::string& sql);
+
 // What a database holds, as SQLite reads it: its schema's rows, then every row of every table,
 // rowid first, each as one text; and "integrity: ok" when SQLite finds it sound. Two files
 // with the same content give the same lines, whatever their bytes.
