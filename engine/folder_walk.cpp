@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "engine/export_run.h"
 #include "shell/app.h"
@@ -11,20 +13,35 @@ using namespace result_lines;
 
 namespace {
 
-// The first of SQLite's three names of a table's rowid that none of its columns takes for
-// itself; empty when its columns take all three.
-String FreeRowidName(const Ref<RecordSet>& columns) {
+// What a table's select takes: its rowid under a name that no column shadows (empty when its
+// columns take all three of SQLite's names for it), and its columns: all of them, or by name
+// those that SQLite can read when some cannot be, so that every cell written is a true value.
+struct Selection {
+  String rowid;
+  String columns = "*";
+  std::vector<std::pair<String, String>> unreadable;  // a column, and why it cannot be read
+};
+
+Selection SelectionOf(const Ref<RecordSet>& columns) {
   bool taken[3] = {false, false, false};
   static const char* const kNames[] = {"rowid", "_rowid_", "oid"};
+  Selection selection;
+  String readable;
   for (; columns && !columns->IsEOF(); columns->MoveNext()) {
-    String name = columns->IdxField(1)->StringValue();
+    const String column = columns->IdxField(1)->StringValue();
+    if (columns->IdxField(2)->StringView().empty())
+      readable += (readable.empty() ? "" : ",") + QuoteIdentifier(column);
+    else
+      selection.unreadable.emplace_back(column, columns->IdxField(2)->StringValue());
+    String name = column;
     for (char& c : name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     for (int k = 0; k < 3; ++k) taken[k] = taken[k] || name == kNames[k];
   }
   if (columns) columns->Close();
-  for (int k = 0; k < 3; ++k)
-    if (!taken[k]) return kNames[k];
-  return String();
+  if (!selection.unreadable.empty()) selection.columns = readable;
+  for (int k = 0; k < 3 && selection.rowid.empty(); ++k)
+    if (!taken[k]) selection.rowid = kNames[k];
+  return selection;
 }
 
 // Past a damaged page a table can often still be read: SQLite can seek to any rowid whose
@@ -70,14 +87,15 @@ Seek FirstReadableRowid(const Ref<SQLiteDatabase>& db, const String& rowid, cons
 
 // The rows after the damage that ended a read after the given rowid (before the first row,
 // when none was read), from the first one that can be reached, in order; nil when none can.
-Ref<RecordSet> ReadOnAfterDamage(const Ref<SQLiteDatabase>& db, const String& rowid, const String& table,
+Ref<RecordSet> ReadOnAfterDamage(const Ref<SQLiteDatabase>& db, const Selection& selection, const String& table,
                                  const std::optional<std::int64_t>& lastRead) {
   if (lastRead == std::numeric_limits<std::int64_t>::max()) return nullptr;  // no rowid comes after
   const std::int64_t from = lastRead ? *lastRead + 1 : std::numeric_limits<std::int64_t>::min();
+  const String& rowid = selection.rowid;
   const Seek start = FirstReadableRowid(db, rowid, table, from);
   if (start.outcome != Seek::Found) return nullptr;
-  return db->SQLSelect("select " + rowid + ",* from " + table + " where " + rowid + " >= " + Str(start.rowid) +
-                       " order by " + rowid);
+  return db->SQLSelect("select " + rowid + "," + selection.columns + " from " + table + " where " + rowid +
+                       " >= " + Str(start.rowid) + " order by " + rowid);
 }
 
 }  // namespace
@@ -151,10 +169,12 @@ void Window1::ScanDossier(const Ref<FolderItem>& folder, const Ref<TextOutputStr
       // (WITHOUT ROWID, or too wide for one more column) has its rows read alone, and their
       // rowid cell stays empty.
       const String table = QuoteIdentifier(tables->IdxField(1)->StringValue());
-      const String rowid = FreeRowidName(db->FieldSchema(tables->IdxField(1)->StringValue()));
-      Ref<RecordSet> rows = rowid.empty() ? nullptr : db->SQLSelect("select " + rowid + ",* from " + table);
+      const Selection selection = SelectionOf(db->FieldSchema(tables->IdxField(1)->StringValue()));
+      const String& rowid = selection.rowid;
+      Ref<RecordSet> rows =
+          rowid.empty() ? nullptr : db->SQLSelect("select " + rowid + "," + selection.columns + " from " + table);
       const bool rowidCell = static_cast<bool>(rows);
-      if (!rows) rows = db->SQLSelect("select * from " + table);
+      if (!rows) rows = db->SQLSelect("select " + selection.columns + " from " + table);
       if (!rows) {
         trouble(UnreadableLine(folder->Item(i)->Name(), kTable + tables->IdxField(1)->StringValue(),
                                db->ErrorMessage()));
@@ -170,14 +190,21 @@ void Window1::ScanDossier(const Ref<FolderItem>& folder, const Ref<TextOutputStr
         continue;
       }
 
+      // A column that cannot be read is left out of the table's lines, and said first.
+      for (const auto& [column, reason] : selection.unreadable)
+        trouble(UnreadableLine(folder->Item(i)->Name(), kColumn + tables->IdxField(1)->StringValue() + "." + column,
+                               reason));
+
       if (!NomsRubriques()->Value()) {
         Ref<RecordSet> columns = db->FieldSchema(tables->IdxField(1)->StringValue());
         if (columns) {
           String line = Chr(9) + folder->Item(i)->Name() + Chr(9) + tables->IdxField(1)->StringValue() + " (" +
                         Str(rows->RecordCount()) + ")" + Chr(9) + "Rowid";
           while (!columns->IsEOF()) {
-            line += Chr(9);
-            line += columns->IdxField(1)->StringValue();
+            if (columns->IdxField(2)->StringView().empty()) {
+              line += Chr(9);
+              line += columns->IdxField(1)->StringValue();
+            }
             columns->MoveNext();
             RuntimeBackgroundTask();
           }
@@ -236,7 +263,7 @@ void Window1::ScanDossier(const Ref<FolderItem>& folder, const Ref<TextOutputStr
         const char* const cell = line.data() + rowidFrom;
         if (rowidTo > rowidFrom && std::from_chars(cell, line.data() + rowidTo, written).ptr == line.data() + rowidTo)
           lastRowid = written;
-        Ref<RecordSet> after = ReadOnAfterDamage(db, rowid, table, lastRowid);
+        Ref<RecordSet> after = ReadOnAfterDamage(db, selection, table, lastRowid);
         if (!after) break;
         rows->Close();
         rows = after;
@@ -248,6 +275,19 @@ void Window1::ScanDossier(const Ref<FolderItem>& folder, const Ref<TextOutputStr
     }
     if (tables->Error()) trouble(UnreadableLine(folder->Item(i)->Name(), kTableList, tables->ErrorMessage()));
     tables->Close();
+    // A view holds no rows of its own and is not dumped; one that SQLite cannot read is said
+    // all the same, as a part of the database that could not be read.
+    Ref<RecordSet> views = db->ViewSchema();
+    while (!views->IsEOF()) {
+      Ref<RecordSet> columns = db->FieldSchema(views->IdxField(1)->StringValue());
+      if (columns)
+        columns->Close();
+      else
+        trouble(UnreadableLine(folder->Item(i)->Name(), kView + views->IdxField(1)->StringValue(), db->ErrorMessage()));
+      views->MoveNext();
+      RuntimeBackgroundTask();
+    }
+    views->Close();
     // The copy is made from the snapshot just dumped, before the database is closed: it holds
     // every row written above, those still in a -wal included.
     if (CopieBase()->Value()) {

@@ -26,6 +26,8 @@ inline constexpr char kCopyFailed[] = "copie impossible";
 inline constexpr char kFolderContent[] = "contenu du dossier";
 inline constexpr char kTableList[] = "liste des tables";
 inline constexpr char kTable[] = "table ";
+inline constexpr char kView[] = "vue ";
+inline constexpr char kColumn[] = "colonne ";  // then the table's name, "." and the column's
 // Why a database was not copied when the copy option was checked only once the run had begun.
 inline constexpr char kNoCopyFolder[] = "aucun dossier de copie, l'option a été cochée après le début du traitement";
 // Then why the copy folder could not be made.

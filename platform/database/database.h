@@ -36,12 +36,18 @@ class Connection : public Object {
   void KeepLock(int descriptor) noexcept { lock_ = descriptor; }
   ~Connection() override;
   sqlite3* Handle() const noexcept { return handle_; }
+  // True when SQLite read only a part of the schema (the rest in a syntax or with a meaning it
+  // does not know), or only as much of the file as there is: what it took in is then looked at
+  // more closely before it is believed.
+  bool ReadInPart() const noexcept { return readInPart_; }
+  void SetReadInPart() noexcept { readInPart_ = true; }
   // SQLite's busy handler for the connection: waits while another program holds the database.
   static int WaitForLock(void* connection, int retries);
 
  private:
   sqlite3* handle_;
   std::chrono::steady_clock::time_point firstLockedTry_{};
+  bool readInPart_ = false;
   int lock_ = -1;
   int folder_;
   String privateFolder_;
@@ -123,8 +129,13 @@ class Database : public Object {
   // SQLite's own tables (sqlite_sequence, sqlite_stat1, ...) are tables like the others.
   // Never nil: a list that cannot be read is empty, or ends early, with its Error set.
   Ref<RecordSet> TableSchema();
-  // One row per column of the table, in column order, its name in column 1; nil when the
-  // table has no column list.
+  // One row per view of the database, its name in column 1, in the order of the schema; never
+  // nil, as TableSchema.
+  Ref<RecordSet> ViewSchema();
+  // One row per column of the table (or view), in column order, its name in column 1 and in
+  // column 2 why its values cannot be read (a generated column that SQLite cannot compute),
+  // empty when they can. Nil when the table has no column list, with the reason in
+  // ErrorMessage (SQLite did not take in its definition, or cannot read it).
   Ref<RecordSet> FieldSchema(const String& tableName);
   // The rows of the query; nil when the query fails, with the reason in ErrorMessage.
   Ref<RecordSet> SQLSelect(const String& sql);
@@ -142,7 +153,8 @@ class Database : public Object {
   Ref<Connection> connection_;
 
  private:
-  Ref<RecordSet> Select(const String& sql, const String* parameter);
+  Ref<RecordSet> Select(const String& sql, const std::vector<String>& parameters = {});
+  Ref<RecordSet> SchemaList(const char* type);
   String errorMessage_;
 };
 

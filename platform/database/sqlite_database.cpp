@@ -92,6 +92,56 @@ bool FileExists(const String& path) {
 
 // ---- Why SQLite failed, in French -----------------------------------------------------------
 
+// Column 1 of the first row of a query on the schema, given the name of an entry as ?1; empty
+// when there is none.
+String FromSchema(sqlite3* handle, const char* sql, const String& name) {
+  String text;
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_prepare_v2(handle, sql, -1, &statement, nullptr) == SQLITE_OK) {
+    sqlite3_bind_text(statement, 1, name.data(), static_cast<int>(name.size()), SQLITE_STATIC);
+    if (sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_text(statement, 0))
+      text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+  }
+  sqlite3_finalize(statement);
+  return text;
+}
+
+// The name of the table or view as the schema lists it, given a name in SQLite's words ("t",
+// or "main.t" as a view names it); empty when the schema lists no such name.
+String NameInSchema(sqlite3* handle, const String& name) {
+  constexpr char kListed[] = "SELECT name FROM sqlite_schema WHERE name = ?1 COLLATE NOCASE";
+  String listed = FromSchema(handle, kListed, name);
+  if (listed.empty() && name.starts_with("main.")) listed = FromSchema(handle, kListed, name.substr(5));
+  return listed;
+}
+
+// SQLite's words for a part of a schema that it cannot read, in ours; other words as they are.
+String ReasonOfMessage(sqlite3* handle, const String& message) {
+  struct Known {
+    std::string_view words;
+    const char* reason;
+  };
+  static constexpr Known kFunctionsAndModules[] = {
+      {"no such function: ", french::kUnknownFunction},  // as a view calls it
+      {"unknown function: ", french::kUnknownFunction},  // as a generated column does
+      {"unsafe use of ", french::kRefusedFunction},
+      {"no such module: ", french::kUnknownModule},
+  };
+  for (const Known& known : kFunctionsAndModules) {
+    if (!message.starts_with(known.words)) continue;
+    String name = message.substr(known.words.size());
+    if (known.reason != french::kUnknownModule && !name.ends_with("()")) name += "()";
+    return known.reason + name;
+  }
+  // A table or view that the schema lists, but whose definition SQLite could not take in.
+  constexpr std::string_view kNoSuchTable = "no such table: ";
+  if (message.starts_with(kNoSuchTable)) {
+    const String name = NameInSchema(handle, message.substr(kNoSuchTable.size()));
+    if (!name.empty()) return french::kNotUnderstood + name;
+  }
+  return french::kSQLiteCannotRead + message + ")";
+}
+
 String ReasonOf(sqlite3* handle, int code) {
   switch (code) {
     case SQLITE_READONLY_ROLLBACK:
@@ -126,7 +176,8 @@ String ReasonOf(sqlite3* handle, int code) {
     case SQLITE_CANTOPEN:
       return system ? ReasonOfError(system) : String(french::kCannotOpen);
     default:
-      return french::kSQLiteCannotRead + String(handle ? sqlite3_errmsg(handle) : sqlite3_errstr(code)) + ")";
+      if (handle) return ReasonOfMessage(handle, sqlite3_errmsg(handle));
+      return french::kSQLiteCannotRead + String(sqlite3_errstr(code)) + ")";
   }
 }
 
@@ -274,11 +325,28 @@ Opened OpenDatabase(const String& path, const char* options, int flags, String p
     sqlite3_extended_result_codes(handle, 1);
     // A database that another program is writing at this moment is waited for a little.
     sqlite3_busy_handler(handle, &Connection::WaitForLock, result.connection.get());
-    // The files come from anywhere: their schemas get no trust.
-    sqlite3_db_config(handle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    // The files come from anywhere: no extension is loaded and no tokenizer taken from them,
+    // whatever they ask for. Their schemas may call SQLite's own functions (JSON functions in
+    // an index or a generated column, as programs commonly write them), which only compute:
+    // the few that could do more are refused in any schema, and this program adds none.
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_ENABLE_FTS3_TOKENIZER, 0, nullptr);
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 1, nullptr);
     sqlite3_db_config(handle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     code = sqlite3_exec(handle, "BEGIN", nullptr, nullptr, nullptr);
     if (code == SQLITE_OK) code = sqlite3_exec(handle, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr);
+    // A schema with parts that this SQLite cannot take in (a view or a trigger in a newer
+    // syntax) reads as damage, and so does a file cut short, whose header counts pages that
+    // are not there. SQLite's setting for mending a schema takes in the parts that it
+    // understands and leaves out the others, and ends the file where its pages end; the
+    // defensive setting, which guards writes, would refuse that, and nothing is written on
+    // a read-only connection.
+    if ((code & 0xFF) == SQLITE_CORRUPT && (flags & SQLITE_OPEN_READONLY)) {
+      sqlite3_db_config(handle, SQLITE_DBCONFIG_DEFENSIVE, 0, nullptr);
+      sqlite3_db_config(handle, SQLITE_DBCONFIG_WRITABLE_SCHEMA, 1, nullptr);
+      code = sqlite3_exec(handle, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr);
+      result.connection->SetReadInPart();
+    }
   }
   if (code != SQLITE_OK) {
     result.code = code;
@@ -478,6 +546,50 @@ void RecordSet::Close() {
   eof_ = true;
 }
 
+// ---- Parts of a schema ----------------------------------------------------------------------
+
+namespace {
+
+// Why the table's definition, read anew where nothing else is, does not hold for this SQLite;
+// empty when it does. A schema read in part takes in a table whose generated column SQLite
+// cannot compute, but as a column of NULLs: only such a fresh reading says so.
+String WhyDefinitionFails(sqlite3* handle, const String& tableName) {
+  const String definition =
+      FromSchema(handle, "SELECT sql FROM sqlite_schema WHERE type = 'table' AND name = ?1", tableName);
+  // An empty database in memory, with the settings of those read, in which the definition is
+  // only compiled, never run.
+  sqlite3* scratch = nullptr;
+  String reason;
+  if (sqlite3_open_v2(":memory:", &scratch, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    sqlite3_db_config(scratch, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+    sqlite3_db_config(scratch, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 1, nullptr);
+    sqlite3_stmt* create = nullptr;
+    if (sqlite3_prepare_v2(scratch, definition.c_str(), -1, &create, nullptr) != SQLITE_OK)
+      reason = french::kNotUnderstood + tableName + " (" + sqlite3_errmsg(scratch) + ")";
+    sqlite3_finalize(create);
+  }
+  sqlite3_close(scratch);
+  return reason;
+}
+
+// Why SQLite cannot compute the generated column as it reads it; empty when it can. The
+// table's definition is looked at only where the schema was read in part, once a table.
+String WhyNotComputed(const Connection& connection, const String& tableName, const String& column,
+                      std::optional<String>& definition) {
+  sqlite3* handle = connection.Handle();
+  char* sql = sqlite3_mprintf("SELECT \"%w\" FROM \"%w\"", column.c_str(), tableName.c_str());
+  sqlite3_stmt* statement = nullptr;
+  const int code = sql ? sqlite3_prepare_v2(handle, sql, -1, &statement, nullptr) : SQLITE_NOMEM;
+  sqlite3_free(sql);
+  sqlite3_finalize(statement);
+  if (code != SQLITE_OK) return ReasonOf(handle, code);
+  if (!connection.ReadInPart()) return String();
+  if (!definition) definition = WhyDefinitionFails(handle, tableName);
+  return *definition;
+}
+
+}  // namespace
+
 // ---- Database -----------------------------------------------------------------------------
 
 Database::~Database() { Close(); }
@@ -487,7 +599,7 @@ void Database::Close() {
   connection_ = nullptr;
 }
 
-Ref<RecordSet> Database::Select(const String& sql, const String* parameter) {
+Ref<RecordSet> Database::Select(const String& sql, const std::vector<String>& parameters) {
   errorMessage_.clear();
   if (!connection_) {
     errorMessage_ = french::kNotConnected;
@@ -497,17 +609,18 @@ Ref<RecordSet> Database::Select(const String& sql, const String* parameter) {
   sqlite3_stmt* statement = nullptr;
   int code = sqlite3_prepare_v2(handle, sql.c_str(), static_cast<int>(sql.size()), &statement, nullptr);
   if (code == SQLITE_OK && !statement) code = SQLITE_MISUSE;  // no statement in the text
-  if (code == SQLITE_OK && parameter)
-    sqlite3_bind_text(statement, 1, parameter->data(), static_cast<int>(parameter->size()), SQLITE_TRANSIENT);
+  for (std::size_t i = 0; code == SQLITE_OK && i < parameters.size(); ++i)
+    sqlite3_bind_text(statement, static_cast<int>(i + 1), parameters[i].data(), static_cast<int>(parameters[i].size()),
+                      SQLITE_TRANSIENT);
   const int first = code == SQLITE_OK ? sqlite3_step(statement) : code;
   if (first != SQLITE_ROW && first != SQLITE_DONE) {
     errorMessage_ = ReasonOf(handle, statement ? sqlite3_reset(statement) : first);
     sqlite3_finalize(statement);
     return nullptr;
   }
-  // The count query needs the statement's text with its parameter in place.
+  // The count query needs the statement's text with its parameters in place.
   String text = sql;
-  if (parameter) {
+  if (!parameters.empty()) {
     char* expanded = sqlite3_expanded_sql(statement);
     if (expanded) text = expanded;
     sqlite3_free(expanded);
@@ -518,24 +631,47 @@ Ref<RecordSet> Database::Select(const String& sql, const String* parameter) {
   return rows;
 }
 
-Ref<RecordSet> Database::TableSchema() {
-  Ref<RecordSet> tables = Select("SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY rowid", nullptr);
-  if (tables) return tables;
+Ref<RecordSet> Database::SchemaList(const char* type) {
+  Ref<RecordSet> names = Select("SELECT name FROM sqlite_schema WHERE type = ?1 ORDER BY rowid", {type});
+  if (names) return names;
   Ref<RecordSet> none(new RecordSet(nullptr, nullptr, String()));
   none->eof_ = true;
   none->errorMessage_ = errorMessage_;
   return none;
 }
 
+Ref<RecordSet> Database::TableSchema() { return SchemaList("table"); }
+
+Ref<RecordSet> Database::ViewSchema() { return SchemaList("view"); }
+
 Ref<RecordSet> Database::FieldSchema(const String& tableName) {
+  // A generated column that is computed as it is read (hidden 2) is tried alone: one that
+  // SQLite cannot compute gets the reason in column 2, so that the others can be read.
+  std::vector<String> parameters = {tableName};
+  String reasons;
+  if (Ref<RecordSet> computed = Select("SELECT name FROM pragma_table_xinfo(?1) WHERE hidden = 2", {tableName})) {
+    std::optional<String> definition;
+    for (; !computed->IsEOF(); computed->MoveNext()) {
+      const String column = computed->IdxField(1)->StringValue();
+      const String reason = WhyNotComputed(*connection_, tableName, column, definition);
+      if (reason.empty()) continue;
+      reasons += " WHEN ?" + std::to_string(parameters.size() + 1) + " THEN ?" + std::to_string(parameters.size() + 2);
+      parameters.push_back(column);
+      parameters.push_back(reason);
+    }
+  }
   // Hidden columns of virtual tables (1) are not in "select *"; generated ones (2, 3) are.
+  const String why = reasons.empty() ? String("''") : "CASE name" + reasons + " ELSE '' END";
   Ref<RecordSet> columns =
-      Select("SELECT name FROM pragma_table_xinfo(?1) WHERE hidden <> 1 ORDER BY cid", &tableName);
-  if (columns && columns->IsEOF()) return nullptr;  // no such table
+      Select("SELECT name, " + why + " FROM pragma_table_xinfo(?1) WHERE hidden <> 1 ORDER BY cid", parameters);
+  if (columns && columns->IsEOF()) {
+    SetError(ReasonOfMessage(connection_->Handle(), "no such table: " + tableName));
+    return nullptr;
+  }
   return columns;
 }
 
-Ref<RecordSet> Database::SQLSelect(const String& sql) { return Select(sql, nullptr); }
+Ref<RecordSet> Database::SQLSelect(const String& sql) { return Select(sql); }
 
 // ---- SQLiteDatabase -----------------------------------------------------------------------
 

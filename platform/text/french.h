@@ -29,5 +29,10 @@ inline constexpr char kCopyInterrupted[] = "copie interrompue";
 inline constexpr char kWalNotAFile[] = "son journal -wal n'est pas un fichier ordinaire";
 // Then SQLite's own words, and ")".
 inline constexpr char kSQLiteCannotRead[] = "SQLite ne peut pas la lire (";
+// Why a part of a schema cannot be read: then the function, module or table it names.
+inline constexpr char kUnknownFunction[] = "fonction inconnue de ce programme : ";
+inline constexpr char kUnknownModule[] = "module de table virtuelle inconnu de ce programme : ";
+inline constexpr char kRefusedFunction[] = "fonction refusée dans un schéma, par sécurité : ";
+inline constexpr char kNotUnderstood[] = "cette version de SQLite ne comprend pas la définition de ";
 
 }  // namespace platform::french

@@ -54,8 +54,8 @@ TEST_P(TableOptions, EmptyTableAndFailedSelect) {
 const std::string kPleinColumns = Cells({"mix.sqlite", "plein (1)", "Rowid", "v"});
 const std::string kPleinRow = Cells({"mix.sqlite", "plein", "1", "un"});
 const std::string kVideColumns = Cells({"mix.sqlite", "vide (0)", "Rowid", "a", "b"});
-const std::string kFantome =
-    Cells({"mix.sqlite", "lecture impossible (table fantome) : SQLite ne peut pas la lire (no such module: inconnu)"});
+const std::string kFantome = Cells(
+    {"mix.sqlite", "lecture impossible (table fantome) : module de table virtuelle inconnu de ce programme : inconnu"});
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, TableOptions,
