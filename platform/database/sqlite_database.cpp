@@ -49,6 +49,46 @@ int FullPathname(sqlite3_vfs*, const char* path, int size, char* out) {
   return baseVfs->xFullPathname(baseVfs, path, size, out);
 }
 
+// A database cut short in the middle of a page ends, for SQLite, at its last whole page: the
+// rest of that page would read as zeros, and zeros as rows that were never written. A page
+// past the end is then damage, as any page that cannot be read. The file's own methods serve
+// for all else; each kind of them (one per locking style) gets one copy with this size. Files
+// are opened on one thread, the one that runs the walk.
+constexpr int kMethodKinds = 4;
+const sqlite3_io_methods* baseMethods[kMethodKinds] = {};
+sqlite3_io_methods wholePageMethods[kMethodKinds];
+
+int FileSizeInWholePages(sqlite3_file* file, sqlite3_int64* size) {
+  const sqlite3_io_methods* base = baseMethods[file->pMethods - wholePageMethods];
+  const int code = base->xFileSize(file, size);
+  unsigned char bytes[2];
+  if (code != SQLITE_OK || *size < 100 || base->xRead(file, bytes, 2, 16) != SQLITE_OK) return code;
+  // The page size, at offset 16 of the header; 1 stands for 65536.
+  const sqlite3_int64 pageSize = bytes[0] == 0 && bytes[1] == 1 ? 65536 : bytes[0] << 8 | bytes[1];
+  const bool valid = pageSize >= 512 && (pageSize & (pageSize - 1)) == 0;
+  // A file shorter than a page is left to SQLite, which finds it no database.
+  if (valid && *size >= pageSize) *size -= *size % pageSize;
+  return SQLITE_OK;
+}
+
+int Open(sqlite3_vfs* vfs, const char* name, sqlite3_file* file, int flags, int* outFlags) {
+  const int code = baseVfs->xOpen(vfs, name, file, flags, outFlags);
+  if (code != SQLITE_OK || !file->pMethods || !(flags & SQLITE_OPEN_MAIN_DB) || !(flags & SQLITE_OPEN_READONLY))
+    return code;
+  for (int kind = 0; kind < kMethodKinds; ++kind) {
+    if (!baseMethods[kind]) {
+      baseMethods[kind] = file->pMethods;
+      wholePageMethods[kind] = *file->pMethods;
+      wholePageMethods[kind].xFileSize = &FileSizeInWholePages;
+    }
+    if (baseMethods[kind] == file->pMethods) {
+      file->pMethods = &wholePageMethods[kind];
+      break;
+    }
+  }
+  return code;
+}
+
 const char* Vfs() {
   static const bool registered = [] {
     baseVfs = sqlite3_vfs_find(nullptr);
@@ -57,6 +97,7 @@ const char* Vfs() {
     static sqlite3_vfs vfs = *baseVfs;
     vfs.zName = kVfsName;
     vfs.xFullPathname = &FullPathname;
+    vfs.xOpen = &Open;
     return sqlite3_vfs_register(&vfs, 0) == SQLITE_OK;
   }();
   return registered ? kVfsName : nullptr;

@@ -1,7 +1,9 @@
-// Databases as newer programs write them: every row that SQLite can read is written, every
-// cell a true value, and what it cannot read is said where it stands, with the true reason.
-// The inputs are left as they were, byte for byte.
+// Databases as newer programs write them, and databases cut short: every row that SQLite can
+// read is written, every cell a true value, and what it cannot read is said where it stands,
+// with the true reason. The inputs are left as they were, byte for byte.
 #include <sqlite3.h>
+
+#include <cstdio>
 
 #include "tests/support/run_fixture.h"
 
@@ -148,5 +150,48 @@ INSTANTIATE_TEST_SUITE_P(
                     Cells({"s.sqlite", "t", "2", "{\"x\":2}", "20"}), ""},
                    1}),
     [](const auto& info) { return std::string(info.param.label); });
+
+// ---- A database cut short -------------------------------------------------------------------
+
+// A copy interrupted after 200 of its 240 pages, at the end of a page or in the middle of one:
+// every row whose page is there in full is written, in order, once, then the line that says
+// what could not be read. A page cut in its middle holds no row that can be believed.
+class CutShort : public Schema, public ::testing::WithParamInterface<std::size_t> {};
+
+TEST_P(CutShort, EveryRowWhosePageIsThereIsWritten) {
+  constexpr std::size_t kPage = 4096, kPagesKept = 200;
+  const path file = root / "s.sqlite";
+  fixtures::MakeDatabase(file,
+                         "CREATE TABLE t(v TEXT);"
+                         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5000)"
+                         " INSERT INTO t SELECT printf('ligne %04d ', i) || printf('%.*c', 166, 'x') FROM n;");
+  const std::string bytes = fixtures::ReadFile(file);
+  ASSERT_EQ(bytes.size(), 240 * kPage);
+  auto label = [](int i) {
+    char text[24];
+    std::snprintf(text, sizeof text, "ligne %04d ", i);
+    return std::string(text);
+  };
+  // The rows on the pages kept: the first ones, as the table grew page after page.
+  const std::string kept = bytes.substr(0, kPagesKept * kPage);
+  int there = 0;
+  while (there < 5000 && kept.find(label(there + 1)) != std::string::npos) ++there;
+  for (int i = there + 1; i <= 5000; ++i) ASSERT_EQ(kept.find(label(i)), std::string::npos) << i;
+  ASSERT_GT(there, 4000);
+  fixtures::WriteFile(file, bytes.substr(0, kPagesKept * kPage + GetParam()));
+  Options(false, false, false, false, false);
+
+  ExpectedFile expected(1);
+  expected.Entry(file).Line(Cells({"s.sqlite", "t (" + std::to_string(there) + ")", "Rowid", "v"}));
+  for (int i = 1; i <= there; ++i)
+    expected.Line(Cells({"s.sqlite", "t", std::to_string(i), label(i) + std::string(166, 'x')}));
+  expected.Lines({UnreadableLine("table t", "fichier endommagé"), ""});
+  EXPECT_EQ(RunKeepingInputs(), expected.End());
+  EXPECT_EQ(window->NbRecords()->Text(), std::to_string(there));
+  EXPECT_EQ(user.messages, Lines{export_run::FinishedMessage(1)});
+}
+
+INSTANTIATE_TEST_SUITE_P(Cuts, CutShort, ::testing::Values(0, 2000),
+                         [](const auto& info) { return info.param == 0 ? "AtAPage" : "InTheMiddleOfAPage"; });
 
 }  // namespace
