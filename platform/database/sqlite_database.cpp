@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <thread>
 
 #include "platform/database/database.h"
@@ -52,9 +53,9 @@ int FullPathname(sqlite3_vfs*, const char* path, int size, char* out) {
 // A database cut short in the middle of a page ends, for SQLite, at its last whole page: the
 // rest of that page would read as zeros, and zeros as rows that were never written. A page
 // past the end is then damage, as any page that cannot be read. The file's own methods serve
-// for all else; each kind of them (one per locking style) gets one copy with this size. Files
-// are opened on one thread, the one that runs the walk.
+// for all else; each kind of them (one per locking style) gets one copy with this size.
 constexpr int kMethodKinds = 4;
+std::mutex methodsMutex;
 const sqlite3_io_methods* baseMethods[kMethodKinds] = {};
 sqlite3_io_methods wholePageMethods[kMethodKinds];
 
@@ -75,6 +76,7 @@ int Open(sqlite3_vfs* vfs, const char* name, sqlite3_file* file, int flags, int*
   const int code = baseVfs->xOpen(vfs, name, file, flags, outFlags);
   if (code != SQLITE_OK || !file->pMethods || !(flags & SQLITE_OPEN_MAIN_DB) || !(flags & SQLITE_OPEN_READONLY))
     return code;
+  const std::lock_guard<std::mutex> lock(methodsMutex);
   for (int kind = 0; kind < kMethodKinds; ++kind) {
     if (!baseMethods[kind]) {
       baseMethods[kind] = file->pMethods;
