@@ -81,25 +81,6 @@ TEST_F(Unreadable, AWalDatabaseKeptByItsWriterIsSaidLocked) {
             lines.end());
 }
 
-// A writer killed in the middle of a transaction left pages of it in the file and the old
-// ones in its -journal: only a program that may write the database can put it right.
-TEST_F(Unreadable, ATransactionLeftUnfinishedIsSaidAndItsJournalIsLeftAlone) {
-  MakeTable(root / "coupee.sqlite", "t", 3);
-  { fixtures::OtherProgram writer(root / "coupee.sqlite", fixtures::OtherProgram::Action::DieInTheMiddleOfATransaction); }
-  ASSERT_GT(fs::file_size(root / "coupee.sqlite-journal"), 0u);
-  Options(false, false, false, false, true);
-  EXPECT_EQ(RunKeepingInputs(),
-            ExpectedFile(2)
-                .Entry(root / "coupee.sqlite")
-                .Line(UnreadableLine("coupee.sqlite", "transaction inachevée, la base doit d'abord être réparée par "
-                                                      "un programme qui a le droit de l'écrire"))
-                .Entry(root / "coupee.sqlite-journal")
-                .Line(Cells({"coupee.sqlite-journal", kNotADatabase}))
-                .End());
-  EXPECT_EQ(user.messages, Lines{FinishedWith(1)});
-  EXPECT_EQ(AllPaths(copies), Lines{});  // what could not be read is not copied
-}
-
 // ---- Damage ----------------------------------------------------------------------------------
 
 // A table of 300 rows over several pages, two of them damaged: every row that can still be
