@@ -1,8 +1,10 @@
 // The database classes: SQLiteDatabase, RecordSet and DatabaseField.
 //
 // Databases are only ever read: nothing is written into them, created beside them, removed or
-// replaced. A database that cannot be read in place without leaving a file beside it (a -wal
-// without its -shm, a folder that cannot be written) is read from a private copy in the
+// replaced. Each is read in one consistent snapshot, whatever other programs do meanwhile. A
+// database that cannot be read so in place (a WAL database without its -wal, which another
+// program may open and checkpoint into at any moment; a -wal without its -shm; a transaction
+// left unfinished, which only a writer can roll back) is read from a private copy in the
 // temporary folder, removed with the connection.
 #pragma once
 
@@ -29,11 +31,13 @@ class RecordSet;
 // and the private copy it reads from, if any.
 class Connection : public Object {
  public:
-  Connection(sqlite3* handle, int folder, String privateFolder)
-      : handle_(handle), folder_(folder), privateFolder_(std::move(privateFolder)) {}
+  Connection(sqlite3* handle, int folder, String privateFolder);
   // A descriptor that holds a read lock on the database file, released after SQLite lets the
   // file go.
   void KeepLock(int descriptor) noexcept { lock_ = descriptor; }
+  // The database is read in place, opened through the VFS that refuses every read once a -wal
+  // has appeared beside it; `reason` is what such a refusal says.
+  void GuardAgainstChange(String reason) { changeReason_ = std::move(reason); }
   ~Connection() override;
   sqlite3* Handle() const noexcept { return handle_; }
   // True when SQLite read only a part of the schema (the rest in a syntax or with a meaning it
@@ -41,6 +45,10 @@ class Connection : public Object {
   // more closely before it is believed.
   bool ReadInPart() const noexcept { return readInPart_; }
   void SetReadInPart() noexcept { readInPart_ = true; }
+  // Why SQLite failed with `code`, in French: that the database changed, when it did.
+  String Why(int code) const;
+  // True once a read was refused because the database changed under a guarded connection.
+  bool Changed() const;
   // SQLite's busy handler for the connection: waits while another program holds the database.
   static int WaitForLock(void* connection, int retries);
 
@@ -51,6 +59,7 @@ class Connection : public Object {
   int lock_ = -1;
   int folder_;
   String privateFolder_;
+  String changeReason_;
 };
 
 // One value of the current row of a record set.
@@ -164,10 +173,11 @@ class SQLiteDatabase : public Database {
   void SetDatabaseFile(Ref<FolderItem> file) { databaseFile_ = std::move(file); }
 
   // True when the file opened as an SQLite database and its schema could be read; its tables
-  // are then read in one snapshot until Close. False for no or a missing file, a folder,
-  // anything that is not a regular file, an empty file and a file of another kind; False
-  // with Error set for an SQLite database that cannot be read now (locked, damaged, not
-  // permitted, a transaction left unfinished).
+  // are then read in one snapshot until Close: the database as it was at Connect, or, for a
+  // transaction that a writer left unfinished, as it is once that transaction is rolled back.
+  // False for no or a missing file, a folder, anything that is not a regular file, an empty
+  // file and a file of another kind; False with Error set for an SQLite database that cannot
+  // be read now (locked, damaged, not permitted).
   bool Connect();
 
   // Writes a copy of the connected database, as it is read in its snapshot (rows still in a
@@ -190,5 +200,8 @@ void SetLockWait(std::chrono::milliseconds wait);
 // Called each time Connect finds the database locked, before it waits a little and tries
 // again (1 for the first time): a test can let the lock go there. Empty: nothing is called.
 void SetLockRetryHookForTesting(std::function<void(int retry)> hook);
+// Called when Connect has copied a WAL database that has no -wal, before it looks whether one
+// has appeared meanwhile: a test can open the database there. Empty: nothing is called.
+void SetSnapshotHookForTesting(std::function<void()> hook);
 
 }  // namespace platform

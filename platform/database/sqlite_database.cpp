@@ -1,9 +1,12 @@
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -22,6 +25,7 @@ namespace {
 constexpr char kMagic[] = "SQLite format 3";  // with its terminating zero: 16 bytes
 constexpr char kProcFolder[] = "/proc/self/fd/";
 constexpr char kVfsName[] = "quorvane";
+constexpr char kGuardedVfsName[] = "quorvane-guarded";
 
 // SQLite counts the memory it takes under a lock, at every allocation, for statistics that
 // nothing here reads; off before SQLite starts.
@@ -29,8 +33,7 @@ constexpr char kVfsName[] = "quorvane";
 
 std::chrono::milliseconds lockWait{2000};
 std::function<void(int)> lockRetryHook;
-
-
+std::function<void()> snapshotHook;
 
 // ---- Reaching a file by a short path ------------------------------------------------------
 
@@ -91,18 +94,128 @@ int Open(sqlite3_vfs* vfs, const char* name, sqlite3_file* file, int flags, int*
   return code;
 }
 
-const char* Vfs() {
-  static const bool registered = [] {
+// Descriptors of the folders of the connections now open (see Connection).
+std::vector<int> connectionFolders;
+
+// SQLite may remove only a file that a connection reaches through its folder: a journal of a
+// private copy, or of a copy being made (inputs are opened read-only, and SQLite removes
+// nothing of theirs). Never a file that a journal names: rolling back a copied -journal,
+// SQLite may want to remove the super-journal of the writer's transaction over several
+// databases, which stands beside those databases; it is told that it did, and the copy is
+// read as rolled back.
+int Delete(sqlite3_vfs*, const char* path, int syncFolder) {
+  const std::string_view name = path;
+  if (name.starts_with(kProcFolder)) {
+    int folder = -1;
+    const char* const end = name.data() + name.size();
+    const auto [slash, error] = std::from_chars(name.data() + sizeof kProcFolder - 1, end, folder);
+    if (error == std::errc() && slash < end && *slash == '/' && std::find(slash + 1, end, '/') == end &&
+        std::find(connectionFolders.begin(), connectionFolders.end(), folder) != connectionFolders.end())
+      return baseVfs->xDelete(baseVfs, path, syncFolder);
+  }
+  return SQLITE_OK;
+}
+
+sqlite3_vfs* OurVfs() {
+  static sqlite3_vfs* const registered = []() -> sqlite3_vfs* {
     baseVfs = sqlite3_vfs_find(nullptr);
-    if (!baseVfs) return false;
+    if (!baseVfs) return nullptr;
     // The base's own methods are called with this copy, and find their data in it.
     static sqlite3_vfs vfs = *baseVfs;
     vfs.zName = kVfsName;
     vfs.xFullPathname = &FullPathname;
     vfs.xOpen = &Open;
+    vfs.xDelete = &Delete;
+    return sqlite3_vfs_register(&vfs, 0) == SQLITE_OK ? &vfs : nullptr;
+  }();
+  return registered;
+}
+
+const char* Vfs() { return OurVfs() ? kVfsName : nullptr; }
+
+// ---- Reading in place what may change -------------------------------------------------------
+
+// A WAL database without its -wal holds all of its content in its file, which stays as it is
+// until a -wal appears: a program that opens it makes its -wal first, and only then writes,
+// and checkpoints into the file. When the database cannot be copied, it is read in place as
+// immutable through this file system, which checks after every read of the database file that
+// no -wal has appeared yet; once one has, the read and every one after it fail. What was read
+// before is of the one state the file had until then. (While the connection holds the file
+// for reading, a -wal that appeared cannot be removed again.)
+struct GuardedFile {
+  sqlite3_file base;     // its methods are kGuardedMethods
+  sqlite3_file* real;    // the base's file, just after this record
+  const char* wal;       // the name of the database's -wal
+  bool changed;
+};
+
+GuardedFile* Guarded(sqlite3_file* file) { return reinterpret_cast<GuardedFile*>(file); }
+sqlite3_file* Real(sqlite3_file* file) { return Guarded(file)->real; }
+
+// Looked at after the read, whatever it gave: a file that a checkpoint made shorter reads short.
+// The read's own error number is kept for SQLite to report.
+bool WalAppeared(const char* wal) {
+  const int error = errno;
+  struct stat st;
+  const bool appeared = ::lstat(wal, &st) == 0 || errno != ENOENT;
+  errno = error;
+  return appeared;
+}
+
+int GuardedRead(sqlite3_file* file, void* buffer, int amount, sqlite3_int64 offset) {
+  GuardedFile* guarded = Guarded(file);
+  if (guarded->changed) return SQLITE_IOERR_READ;
+  const int code = guarded->real->pMethods->xRead(guarded->real, buffer, amount, offset);
+  if (WalAppeared(guarded->wal)) {
+    guarded->changed = true;
+    return SQLITE_IOERR_READ;
+  }
+  return code;
+}
+
+// The other methods are the base's; version 1 has neither shared memory nor mapping, which
+// would read the file without a check.
+const sqlite3_io_methods kGuardedMethods = {
+    1,
+    [](sqlite3_file* f) { return Real(f)->pMethods->xClose(Real(f)); },
+    &GuardedRead,
+    [](sqlite3_file* f, const void* b, int n, sqlite3_int64 o) { return Real(f)->pMethods->xWrite(Real(f), b, n, o); },
+    [](sqlite3_file* f, sqlite3_int64 size) { return Real(f)->pMethods->xTruncate(Real(f), size); },
+    [](sqlite3_file* f, int flags) { return Real(f)->pMethods->xSync(Real(f), flags); },
+    [](sqlite3_file* f, sqlite3_int64* size) { return Real(f)->pMethods->xFileSize(Real(f), size); },
+    [](sqlite3_file* f, int lock) { return Real(f)->pMethods->xLock(Real(f), lock); },
+    [](sqlite3_file* f, int lock) { return Real(f)->pMethods->xUnlock(Real(f), lock); },
+    [](sqlite3_file* f, int* out) { return Real(f)->pMethods->xCheckReservedLock(Real(f), out); },
+    [](sqlite3_file* f, int op, void* arg) { return Real(f)->pMethods->xFileControl(Real(f), op, arg); },
+    [](sqlite3_file* f) { return Real(f)->pMethods->xSectorSize(Real(f)); },
+    [](sqlite3_file* f) { return Real(f)->pMethods->xDeviceCharacteristics(Real(f)); },
+    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+};
+
+int GuardedOpen(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* file, int flags, int* outFlags) {
+  sqlite3_vfs* const ours = OurVfs();
+  if (!(flags & SQLITE_OPEN_MAIN_DB) || !name) return ours->xOpen(ours, name, file, flags, outFlags);
+  GuardedFile* guarded = Guarded(file);
+  guarded->base.pMethods = nullptr;
+  guarded->real = reinterpret_cast<sqlite3_file*>(guarded + 1);
+  guarded->wal = sqlite3_filename_wal(name);
+  guarded->changed = false;
+  const int code = ours->xOpen(ours, name, guarded->real, flags, outFlags);
+  if (code == SQLITE_OK && guarded->real->pMethods) guarded->base.pMethods = &kGuardedMethods;
+  return code;
+}
+
+// The name of the guarded file system, for a "vfs=" URI parameter.
+const char* GuardedVfs() {
+  static const bool registered = [] {
+    if (!OurVfs()) return false;
+    static sqlite3_vfs vfs = *OurVfs();
+    vfs.zName = kGuardedVfsName;
+    vfs.szOsFile = static_cast<int>(sizeof(GuardedFile)) + OurVfs()->szOsFile;
+    vfs.xOpen = &GuardedOpen;
     return sqlite3_vfs_register(&vfs, 0) == SQLITE_OK;
   }();
-  return registered ? kVfsName : nullptr;
+  return registered ? kGuardedVfsName : nullptr;
 }
 
 // "file:" URI of a path: every byte outside the unreserved set is percent-encoded.
@@ -278,16 +391,21 @@ bool WaitAgainForLock(int retry, std::chrono::steady_clock::time_point& firstTry
 constexpr off_t kSharedBytesStart = 0x40000002;
 constexpr off_t kSharedBytesLength = 510;
 
+struct flock SharedBytes(short type) {
+  struct flock lock = {};
+  lock.l_type = type;
+  lock.l_whence = SEEK_SET;
+  lock.l_start = kSharedBytesStart;
+  lock.l_len = kSharedBytesLength;
+  return lock;
+}
+
 // Takes that read lock on the file's descriptor, which the connection keeps, so that nothing
 // that was seen of the database (its -wal, its -shm) changes hands before SQLite has it:
 // waits as for a locked database, and gives false when another program keeps the file for
 // itself. On a file system that has no such locks, SQLite's own serve.
 bool HoldForReading(int fd) {
-  struct flock lock = {};
-  lock.l_type = F_RDLCK;
-  lock.l_whence = SEEK_SET;
-  lock.l_start = kSharedBytesStart;
-  lock.l_len = kSharedBytesLength;
+  struct flock lock = SharedBytes(F_RDLCK);
   std::chrono::steady_clock::time_point firstTry;
   for (int retry = 0;; ++retry) {
     if (::fcntl(fd, F_OFD_SETLK, &lock) == 0 || (errno != EAGAIN && errno != EACCES)) return true;
@@ -295,43 +413,55 @@ bool HoldForReading(int fd) {
   }
 }
 
+// True when another program (or another connection) has the file open through SQLite: in WAL
+// mode, every connection keeps a read lock on those bytes from its first read to its close.
+bool HeldByAnother(int fd) {
+  struct flock lock = SharedBytes(F_WRLCK);
+  return ::fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+}
+
 // ---- Opening ------------------------------------------------------------------------------
 
-// Byte copy of one regular file, as large as it is when opened; the OS error number, or 0.
-int CopyFile(const String& from, const String& to) {
-  const int in = ::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (in < 0) return errno;
+constexpr off_t kCopyStep = off_t{16} << 20;  // between two yields
+
+// Copies up to `size` bytes at `offset` of `in` to the same place in `out`, by the kernel while
+// it can: the number copied (0 at the end of `in`), or -1 with errno set.
+ssize_t CopyStep(int in, int out, off_t offset, std::size_t size, bool& kernel, std::vector<char>& buffer) {
+  if (kernel) {
+    off_t from = offset, to = offset;
+    const ssize_t n = ::copy_file_range(in, &from, out, &to, size, 0);
+    if (n >= 0 || (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)) return n;
+    kernel = false;  // not between these file systems: through memory
+  }
+  buffer.resize(std::size_t{1} << 20);
+  const ssize_t n = ::pread(in, buffer.data(), std::min(size, buffer.size()), offset);
+  for (ssize_t written = 0; written < n;) {
+    const ssize_t w = ::pwrite(out, buffer.data() + written, static_cast<std::size_t>(n - written), offset + written);
+    if (w < 0) return -1;
+    written += w;
+  }
+  return n;
+}
+
+// Byte copy of the regular file open at `in`, as large as it is now, into a new file, in steps
+// between which the window stays alive; the OS error number, or 0.
+int CopyOpenFile(int in, const String& to) {
   struct stat st;
-  if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(in);
-    return EINVAL;  // a link to a device or a pipe has no bytes of a database
-  }
-  auto left = static_cast<std::uint64_t>(st.st_size);
+  if (::fstat(in, &st) != 0) return errno;
+  if (!S_ISREG(st.st_mode)) return EINVAL;  // a link to a device or a pipe has no bytes of a database
   const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  if (out < 0) {
-    const int error = errno;
-    ::close(in);
-    return error;
-  }
+  if (out < 0) return errno;
   int error = 0;
-  char buffer[1 << 16];
-  while (left > 0) {
-    const ssize_t n = ::read(in, buffer, left < sizeof buffer ? static_cast<std::size_t>(left) : sizeof buffer);
-    if (n == 0) break;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      error = errno;
-      break;
-    }
-    for (ssize_t done = 0; done < n && !error;) {
-      const ssize_t w = ::write(out, buffer + done, static_cast<std::size_t>(n - done));
-      if (w < 0 && errno != EINTR) error = errno;
-      if (w > 0) done += w;
-    }
-    if (error) break;
-    left -= static_cast<std::uint64_t>(n);
+  bool kernel = true;
+  std::vector<char> buffer;
+  for (off_t done = 0; done < st.st_size;) {
+    const ssize_t n = CopyStep(in, out, done, static_cast<std::size_t>(std::min(st.st_size - done, kCopyStep)), kernel, buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) error = errno;
+    if (n <= 0) break;  // at an error, or at the end of a file that is shorter now
+    done += n;
+    if (done < st.st_size) RuntimeBackgroundTask();
   }
-  ::close(in);
   if (::close(out) != 0 && !error) error = errno;
   return error;
 }
@@ -341,11 +471,72 @@ void RemovePrivateFolder(const String& folder) {
   std::filesystem::remove_all(folder, ignored);
 }
 
+// A copy of a database in a folder of our own in the temporary folder, where SQLite may make
+// whatever it needs; the folder goes with the connection that reads the copy.
+struct PrivateCopy {
+  String folder;
+  String database;
+  bool wal = false, journal = false;  // its -wal, its -journal was copied beside it
+  String failure;                     // why no copy could be made, in French; empty when it was
+};
+
+// Copies the database, from the descriptor that holds it, and, when asked, those of its -wal
+// and -journal that are there. The copies take at most half of the room left in the temporary
+// folder: that folder is everybody's, and may be on the disk of the result file.
+PrivateCopy CopyPrivately(const String& path, int hold, bool withJournals) {
+  PrivateCopy copy;
+  struct Source {
+    const char* suffix;
+    const char* notAFile;
+    int fd;
+  };
+  std::vector<Source> sources = {{"", french::kDamaged, hold}};
+  auto done = [&](String failure) {
+    for (std::size_t k = 1; k < sources.size(); ++k) ::close(sources[k].fd);
+    if (!failure.empty() && !copy.folder.empty()) RemovePrivateFolder(copy.folder);
+    copy.failure = std::move(failure);
+    return copy;
+  };
+  if (withJournals) {
+    for (const Source journal : {Source{"-wal", french::kWalNotAFile, -1}, Source{"-journal", french::kJournalNotAFile, -1}}) {
+      const int fd = ::open((path + journal.suffix).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+      if (fd < 0 && errno != ENOENT) return done(ReasonOfError(errno));
+      if (fd >= 0) sources.push_back({journal.suffix, journal.notAFile, fd});
+    }
+  }
+  std::error_code error;
+  String folder = (std::filesystem::temp_directory_path(error) / "quorvane-XXXXXX").string();
+  if (error || !::mkdtemp(folder.data())) return done(ReasonOfError(error ? error.value() : errno));
+  copy.folder = folder;
+  copy.database = folder + "/" + NameOf(path);
+
+  std::uint64_t size = 0;
+  for (const Source& source : sources) {
+    struct stat st;
+    if (::fstat(source.fd, &st) == 0 && S_ISREG(st.st_mode)) size += static_cast<std::uint64_t>(st.st_size);
+  }
+  struct statvfs room;
+  if (::statvfs(folder.c_str(), &room) == 0 && size > std::uint64_t{room.f_bavail} * room.f_frsize / 2)
+    return done(french::kNoRoomForCopy);
+  for (const Source& source : sources) {
+    const int failed = CopyOpenFile(source.fd, copy.database + source.suffix);
+    if (failed) return done(failed == EINVAL ? String(source.notAFile) : ReasonOfError(failed));
+    copy.wal = copy.wal || source.suffix == std::string_view("-wal");
+    copy.journal = copy.journal || source.suffix == std::string_view("-journal");
+  }
+  return done(String());
+}
+
 struct Opened {
   Ref<Connection> connection;
   int code = SQLITE_OK;
   String reason;
+  bool inPlace = true;  // false: a private copy is read
 };
+
+// What a copy of a database may hold that is not one state of it: another program opened the
+// database while it was copied. It is then read as the live database it now is.
+constexpr int kLiveNow = -1;
 
 // Opens the file at the real path with the URI options, reads its schema and starts the one
 // read transaction in which all of it is read. The private folder, if any, goes with the
@@ -399,27 +590,52 @@ Opened OpenDatabase(const String& path, const char* options, int flags, String p
   return result;
 }
 
-// Reads the database and its -wal from copies in a folder of our own, where SQLite may make
-// whatever it needs.
-Opened OpenPrivateCopy(const String& path) {
-  Opened result;
-  std::error_code error;
-  String pattern = (std::filesystem::temp_directory_path(error) / "quorvane-XXXXXX").string();
-  if (error || !::mkdtemp(pattern.data())) {
-    result.code = SQLITE_CANTOPEN;
-    result.reason = ReasonOfError(error ? error.value() : errno);
-    return result;
+Opened OpenCopy(const PrivateCopy& copy, const char* options, int flags) {
+  Opened opened = OpenDatabase(copy.database, options, flags, copy.folder);
+  opened.inPlace = false;
+  return opened;
+}
+
+// A WAL database without its -wal, all of whose content is in its file: read from a copy of
+// that file, the database as it is at this moment. The copy is one state of it when still no
+// -wal is there once it is made: a program that opens the database makes its -wal before it
+// changes anything, and cannot remove it while the database is held. When no copy can be made,
+// the file is read in place, guarded: what is read of it is of that one state, and a read that
+// comes after a change fails and says so.
+Opened OpenSnapshot(const String& path, int hold) {
+  const PrivateCopy copy = CopyPrivately(path, hold, false);
+  if (snapshotHook) snapshotHook();
+  if (FileExists(path + "-wal")) {
+    if (copy.failure.empty()) RemovePrivateFolder(copy.folder);
+    return {nullptr, kLiveNow, String()};
   }
-  const String copy = pattern + "/" + NameOf(path);
-  int failed = CopyFile(path, copy);
-  if (!failed && FileExists(path + "-wal")) failed = CopyFile(path + "-wal", copy + "-wal");
-  if (failed) {
-    RemovePrivateFolder(pattern);
-    result.code = SQLITE_CANTOPEN;
-    result.reason = failed == EINVAL ? String(french::kWalNotAFile) : ReasonOfError(failed);
-    return result;
+  if (copy.failure.empty()) return OpenCopy(copy, "?immutable=1", SQLITE_OPEN_READONLY);
+  const String why = String(french::kChangedWhileRead) + " (" + french::kNoPrivateCopy + copy.failure + ")";
+  if (!GuardedVfs()) return {nullptr, SQLITE_CANTOPEN, why};
+  Opened opened = OpenDatabase(path, (String("?immutable=1&vfs=") + GuardedVfs()).c_str(), SQLITE_OPEN_READONLY, String());
+  if (opened.connection)
+    opened.connection->GuardAgainstChange(why);
+  else if (FileExists(path + "-wal"))
+    opened.code = kLiveNow;
+  return opened;
+}
+
+// The database with its -wal and -journal, read from copies where SQLite may make a -shm, or
+// roll an unfinished transaction back. Nobody may change the database or its -journal while it
+// is held (writing and rolling back both need it for themselves). A -wal may change while a
+// program has the database open, so its copy is kept only when nobody had it open meanwhile:
+// nobody has it now, and no -shm appeared (a program that opens it makes one before anything
+// else, and cannot remove it while it is held).
+Opened OpenPrivateCopy(const String& path, int hold) {
+  const bool shm = FileExists(path + "-shm");
+  const PrivateCopy copy = CopyPrivately(path, hold, true);
+  if (!copy.failure.empty()) return {nullptr, SQLITE_CANTOPEN, copy.failure};
+  if (copy.wal && (HeldByAnother(hold) || (!shm && FileExists(path + "-shm")))) {
+    RemovePrivateFolder(copy.folder);
+    return {nullptr, kLiveNow, String()};
   }
-  return OpenDatabase(copy, "?mode=ro", SQLITE_OPEN_READONLY, pattern);
+  if (copy.journal) return OpenCopy(copy, "?mode=rw", SQLITE_OPEN_READWRITE);
+  return OpenCopy(copy, "?mode=ro", SQLITE_OPEN_READONLY);
 }
 
 // Failures that reading from a private copy gets round: SQLite could not make or use the
@@ -429,22 +645,74 @@ bool CopyHelps(int code) {
          code == SQLITE_READONLY_CANTLOCK || code == SQLITE_READONLY_DIRECTORY || (code & 0xFF) == SQLITE_IOERR;
 }
 
+// One try at opening the database that `hold` holds for reading; kLiveNow when another program
+// is opening it at this moment.
+Opened OpenHeldOnce(const String& path, bool walHeader, int hold) {
+  const bool wal = FileExists(path + "-wal");
+  if (walHeader && !wal) return OpenSnapshot(path, hold);
+  // A -wal without its -shm: left by a writer that is gone (SQLite would make a -shm beside
+  // it), or made a moment ago by a program that is opening the database and makes its -shm
+  // next. SQLite reads a -wal that is there whatever the header says.
+  if (wal && !FileExists(path + "-shm")) return HeldByAnother(hold) ? Opened{nullptr, kLiveNow, String()} : OpenPrivateCopy(path, hold);
+  // Otherwise in place, read-only; a -shm that is there is SQLite's to keep up to date, and the
+  // connection reads in it as any reader does.
+  Opened opened = OpenDatabase(path, "?mode=ro&readonly_shm=1", SQLITE_OPEN_READONLY, String());
+  if (opened.connection) return opened;
+  // A writer killed in the middle of a transaction: the state that the next program to open
+  // the database will see, once SQLite has rolled the transaction back in a copy.
+  if (opened.code == SQLITE_READONLY_ROLLBACK) {
+    Opened copy = OpenPrivateCopy(path, hold);
+    if (!copy.connection && copy.code != kLiveNow) copy.reason = french::kUnfinishedNotRolledBack + copy.reason;
+    return copy;
+  }
+  // A -shm that cannot be used read-only (a folder nobody may write) is got round the same way.
+  if (wal && CopyHelps(opened.code) && !HeldByAnother(hold)) return OpenPrivateCopy(path, hold);
+  return opened;
+}
+
+// Opens the database that `hold` holds for reading, in one consistent snapshot; waits a little
+// while another program is opening it.
+Opened OpenHeld(const String& path, bool walHeader, int hold) {
+  std::chrono::steady_clock::time_point firstTry;
+  for (int retry = 0;; ++retry) {
+    Opened opened = OpenHeldOnce(path, walHeader, hold);
+    if (opened.code != kLiveNow) return opened;
+    if (!WaitAgainForLock(retry, firstTry)) return {nullptr, SQLITE_BUSY, french::kLocked};
+  }
+}
+
 }  // namespace
 
 void SetLockWait(std::chrono::milliseconds wait) { lockWait = wait; }
 void SetLockRetryHookForTesting(std::function<void(int)> hook) { lockRetryHook = std::move(hook); }
+void SetSnapshotHookForTesting(std::function<void()> hook) { snapshotHook = std::move(hook); }
 
 // SQLite asks again and again while another program holds the database.
 int Connection::WaitForLock(void* connection, int retries) {
   return WaitAgainForLock(retries, static_cast<Connection*>(connection)->firstLockedTry_) ? 1 : 0;
 }
 
+Connection::Connection(sqlite3* handle, int folder, String privateFolder)
+    : handle_(handle), folder_(folder), privateFolder_(std::move(privateFolder)) {
+  connectionFolders.push_back(folder_);
+}
+
 Connection::~Connection() {
   sqlite3_close_v2(handle_);  // its statements are all finalised: the close is done at once
+  std::erase(connectionFolders, folder_);
   if (lock_ >= 0) ::close(lock_);
   if (folder_ >= 0) ::close(folder_);
   if (!privateFolder_.empty()) RemovePrivateFolder(privateFolder_);
 }
+
+bool Connection::Changed() const {
+  if (changeReason_.empty()) return false;
+  sqlite3_file* file = nullptr;
+  return sqlite3_file_control(handle_, "main", SQLITE_FCNTL_FILE_POINTER, &file) == SQLITE_OK && file &&
+         file->pMethods == &kGuardedMethods && Guarded(file)->changed;
+}
+
+String Connection::Why(int code) const { return Changed() ? changeReason_ : ReasonOf(handle_, code); }
 
 // ---- DatabaseField ------------------------------------------------------------------------
 
@@ -551,7 +819,7 @@ void RecordSet::Step() {
   eof_ = code != SQLITE_ROW;
   if (code != SQLITE_ROW && code != SQLITE_DONE) {
     // SQLite gives the statement's own error code with its reset.
-    errorMessage_ = ReasonOf(connection_->Handle(), sqlite3_reset(statement_));
+    errorMessage_ = connection_->Why(sqlite3_reset(statement_));
   }
 }
 
@@ -657,7 +925,7 @@ Ref<RecordSet> Database::Select(const String& sql, const std::vector<String>& pa
                       SQLITE_TRANSIENT);
   const int first = code == SQLITE_OK ? sqlite3_step(statement) : code;
   if (first != SQLITE_ROW && first != SQLITE_DONE) {
-    errorMessage_ = ReasonOf(handle, statement ? sqlite3_reset(statement) : first);
+    errorMessage_ = connection_->Why(statement ? sqlite3_reset(statement) : first);
     sqlite3_finalize(statement);
     return nullptr;
   }
@@ -739,29 +1007,18 @@ bool SQLiteDatabase::Connect() {
     SetError(french::kLocked);
     return false;
   }
-  // A database in WAL mode whose -wal is absent holds all of its content in the main file: it
-  // is read as immutable, so that nothing is made beside it. A -wal without its -shm was
-  // left by a writer that is gone: SQLite would make a -shm beside it, so it is read from a
-  // private copy. Otherwise the database is read in place, read-only; a -shm that is there
-  // is SQLite's to keep up to date.
-  // SQLite reads a -wal that is there whatever the header says, and never makes a -shm here:
-  // when it would need one, the private copy serves instead.
-  const bool hasWal = FileExists(path + "-wal");
-  Opened opened;
-  if (probe.wal && !hasWal)
-    opened = OpenDatabase(path, "?immutable=1", SQLITE_OPEN_READONLY, String());
-  else if (hasWal && !FileExists(path + "-shm"))
-    opened = OpenPrivateCopy(path);
-  else
-    opened = OpenDatabase(path, "?mode=ro&readonly_shm=1", SQLITE_OPEN_READONLY, String());
-  // A -shm that cannot be used read-only (a folder nobody may write) is got round the same way.
-  if (!opened.connection && hasWal && CopyHelps(opened.code)) opened = OpenPrivateCopy(path);
+  Opened opened = OpenHeld(path, probe.wal, hold);
   if (!opened.connection) {
     ::close(hold);
     SetError(opened.reason);
     return false;
   }
-  opened.connection->KeepLock(hold);
+  // A private copy needs the database no more: a program that has it open may then remove its
+  // -wal and -shm as it closes.
+  if (opened.inPlace)
+    opened.connection->KeepLock(hold);
+  else
+    ::close(hold);
   connection_ = opened.connection;
   return true;
 }
@@ -801,7 +1058,7 @@ bool SQLiteDatabase::CopyTo(const Ref<FolderItem>& folder) {
       sqlite3_backup_finish(backup);
       if (code == SQLITE_DONE) code = SQLITE_OK;
     }
-    if (code != SQLITE_OK) reason = ReasonOf(copy, code);
+    if (code != SQLITE_OK) reason = connection_->Changed() ? connection_->Why(code) : ReasonOf(copy, code);
   } else if (copy) {
     reason = ReasonOf(copy, code);
   }

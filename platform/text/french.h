@@ -27,6 +27,14 @@ inline constexpr char kNotConnected[] = "base non ouverte";
 inline constexpr char kNoCopyFolder[] = "aucun dossier de copie";
 inline constexpr char kCopyInterrupted[] = "copie interrompue";
 inline constexpr char kWalNotAFile[] = "son journal -wal n'est pas un fichier ordinaire";
+inline constexpr char kJournalNotAFile[] = "son journal -journal n'est pas un fichier ordinaire";
+inline constexpr char kNoRoomForCopy[] = "pas assez de place dans le dossier temporaire";
+// Then why the copy could not be made.
+inline constexpr char kUnfinishedNotRolledBack[] =
+    "transaction inachevée, qui n'a pas pu être annulée dans une copie temporaire : ";
+// Then, in parentheses, kNoPrivateCopy and why the copy could not be made.
+inline constexpr char kChangedWhileRead[] = "base modifiée par un autre programme pendant la lecture";
+inline constexpr char kNoPrivateCopy[] = "copie temporaire impossible : ";
 // Then SQLite's own words, and ")".
 inline constexpr char kSQLiteCannotRead[] = "SQLite ne peut pas la lire (";
 // Why a part of a schema cannot be read: then the function, module or table it names.

@@ -8,7 +8,6 @@
 
 #include <sqlite3.h>
 
-#include <cstdlib>
 #include <optional>
 
 #include "tests/support/other_program.h"
@@ -42,20 +41,6 @@ class Unreadable : public RunFixture {
   }
   Lines RunKeepingInputs(bool unprivileged = false) { return RunKeepingInputs(result, unprivileged); }
 };
-
-std::string UnreadableLine(const std::string& entry, const std::string& reason) {
-  return Cells({entry, "lecture impossible : " + reason});
-}
-std::string UnreadableLine(const std::string& entry, const std::string& what, const std::string& reason) {
-  return Cells({entry, "lecture impossible (" + what + ") : " + reason});
-}
-
-std::string FinishedWith(int troubled) {
-  const std::string count = troubled == 1 ? "1 élément n'a pas pu être lu ou copié : le fichier texte le signale"
-                                          : std::to_string(troubled) +
-                                                " éléments n'ont pas pu être lus ou copiés : le fichier texte les signale";
-  return std::string(kFinishedMessage) + "\n" + count + " par « lecture impossible » ou « copie impossible ».";
-}
 
 // Overwrites a whole page of a database file with garbage.
 void DamagePage(const path& file, std::size_t page, std::size_t pageSize = 4096) {
@@ -94,25 +79,6 @@ TEST_F(Unreadable, AWalDatabaseKeptByItsWriterIsSaidLocked) {
   const Lines lines = RunKeepingInputs();
   EXPECT_NE(std::find(lines.begin(), lines.end(), UnreadableLine("w.sqlite", "verrouillé par un autre programme")),
             lines.end());
-}
-
-// A writer killed in the middle of a transaction left pages of it in the file and the old
-// ones in its -journal: only a program that may write the database can put it right.
-TEST_F(Unreadable, ATransactionLeftUnfinishedIsSaidAndItsJournalIsLeftAlone) {
-  MakeTable(root / "coupee.sqlite", "t", 3);
-  { fixtures::OtherProgram writer(root / "coupee.sqlite", fixtures::OtherProgram::Action::DieInTheMiddleOfATransaction); }
-  ASSERT_GT(fs::file_size(root / "coupee.sqlite-journal"), 0u);
-  Options(false, false, false, false, true);
-  EXPECT_EQ(RunKeepingInputs(),
-            ExpectedFile(2)
-                .Entry(root / "coupee.sqlite")
-                .Line(UnreadableLine("coupee.sqlite", "transaction inachevée, la base doit d'abord être réparée par "
-                                                      "un programme qui a le droit de l'écrire"))
-                .Entry(root / "coupee.sqlite-journal")
-                .Line(Cells({"coupee.sqlite-journal", kNotADatabase}))
-                .End());
-  EXPECT_EQ(user.messages, Lines{FinishedWith(1)});
-  EXPECT_EQ(AllPaths(copies), Lines{});  // what could not be read is not copied
 }
 
 // ---- Damage ----------------------------------------------------------------------------------
@@ -313,12 +279,12 @@ TEST_P(WalWithoutShm, EveryCommittedRowIsReadAndNothingIsMadeBesideIt) {
   }
   // The private copy is made in the temporary folder, and goes with the connection.
   fs::create_directories(temp / "tmp");
-  const char* const oldTmp = std::getenv("TMPDIR");
-  const std::string keptTmp = oldTmp ? oldTmp : "";
-  ::setenv("TMPDIR", (temp / "tmp").c_str(), 1);
   Options(false, true, false, true, false);
-  const Lines lines = RunKeepingInputs(readOnly);
-  if (oldTmp) ::setenv("TMPDIR", keptTmp.c_str(), 1); else ::unsetenv("TMPDIR");
+  Lines lines;
+  {
+    fixtures::TemporaryFolderAt tmp(temp / "tmp");
+    lines = RunKeepingInputs(readOnly);
+  }
   EXPECT_EQ(AllPaths(temp / "tmp"), Lines{});
   const Lines rows = {Cells({"w.sqlite", "t", "1", "un"}), Cells({"w.sqlite", "t", "2", "deux dans le wal"})};
   EXPECT_NE(std::search(lines.begin(), lines.end(), rows.begin(), rows.end()), lines.end());

@@ -14,6 +14,7 @@
 
 #include "platform/database.h"
 #include "tests/support/fixtures.h"
+#include "tests/support/other_program.h"
 #include "tests/support/ticks.h"
 
 using namespace platform;
@@ -30,6 +31,18 @@ Ref<SQLiteDatabase> Open(const path& file) {
   db->SetDatabaseFile(GetFolderItem(file.string(), 3));
   EXPECT_TRUE(db->Connect()) << file;
   return db;
+}
+
+// Connect to a database that stays held, the platform's clock moved on at every wait: False
+// once the wait has passed, and the reason.
+void ExpectSaidLockedAfterTheWait(const path& file) {
+  ManualTicks ticks;
+  SetLockRetryHookForTesting([&](int) { ticks.Advance(std::chrono::milliseconds(700)); });
+  const Ref<SQLiteDatabase> db = New<SQLiteDatabase>();
+  db->SetDatabaseFile(GetFolderItem(file.string(), 3));
+  EXPECT_FALSE(db->Connect());
+  EXPECT_EQ(db->ErrorMessage(), "verrouillé par un autre programme");
+  SetLockRetryHookForTesting(nullptr);
 }
 
 // Column 1 of every row.
@@ -483,6 +496,51 @@ TEST_F(LiveWal, ALeftOverWalGetsNoNewFileBesideIt) {
   EXPECT_TRUE(fixtures::Snapshot(dir / "copie") == before) << "a file was changed or made";
 }
 
+// A program opens a closed WAL database at the moment Connect copies it: the copy may hold
+// pages of two states, so the database is read as the live database it now is, in its -wal.
+TEST(Snapshot, ADatabaseOpenedWhileItIsCopiedIsReadLive) {
+  fixtures::TempDir dir;
+  fs::create_directory(dir / "tmp");
+  const path file = dir / "vivante.sqlite";
+  fixtures::MakeDatabase(file, "PRAGMA journal_mode = WAL; CREATE TABLE t(a); INSERT INTO t VALUES(1), (2);");
+  ASSERT_FALSE(fs::exists(file.string() + "-wal"));
+  sqlite3* writer = nullptr;
+  SetSnapshotHookForTesting([&] {
+    if (!writer) writer = fixtures::OpenWalWriter(file, "INSERT INTO t VALUES(3);");
+  });
+  {
+    fixtures::TemporaryFolderAt tmp(dir / "tmp");
+    EXPECT_EQ(FirstColumn(Open(file)->SQLSelect("select a from t")), (std::vector<String>{"1", "2", "3"}));
+  }
+  SetSnapshotHookForTesting(nullptr);
+  EXPECT_EQ(Listing(dir / "tmp"), std::vector<String>{});
+  sqlite3_close(writer);
+}
+
+// A program that opens a WAL database makes its -wal, then its -shm: in between, the -wal is
+// not one that a writer left, and is not copied while that program may write it. Connect
+// waits for the -shm, and says the database locked when none comes.
+TEST(Database, AWalWhoseShmIsNotMadeYetIsWaitedFor) {
+  fixtures::TempDir dir;
+  const path file = dir / "vivante.sqlite";
+  fixtures::MakeDatabase(file, "PRAGMA journal_mode = WAL; CREATE TABLE t(v); INSERT INTO t VALUES('un');");
+  fixtures::OtherProgram other(file, fixtures::OtherProgram::Action::OpenInWal);
+  const path shm = file.string() + "-shm";
+  fs::rename(shm, dir / "ailleurs");
+  std::vector<int> retries;
+  SetLockRetryHookForTesting([&](int retry) {
+    retries.push_back(retry);
+    if (retry == 1) fs::rename(dir / "ailleurs", shm);
+  });
+  EXPECT_EQ(FirstColumn(Open(file)->SQLSelect("select v from t")), std::vector<String>{"un"});
+  EXPECT_EQ(retries, std::vector<int>{1});
+
+  fs::rename(shm, dir / "ailleurs");
+  ExpectSaidLockedAfterTheWait(file);
+  fs::rename(dir / "ailleurs", shm);
+  EXPECT_EQ(Listing(dir.path()), (std::vector<String>{"vivante.sqlite", "vivante.sqlite-shm", "vivante.sqlite-wal"}));
+}
+
 }  // namespace
 
 namespace {
@@ -510,13 +568,7 @@ TEST(Database, ALockedDatabaseIsWaitedForThenSaidLocked) {
 
   // Held beyond the wait, by the platform's clock: False, and the reason.
   ASSERT_EQ(sqlite3_exec(writer, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-  ManualTicks ticks;
-  SetLockRetryHookForTesting([&](int) { ticks.Advance(std::chrono::milliseconds(700)); });
-  const Ref<SQLiteDatabase> locked = New<SQLiteDatabase>();
-  locked->SetDatabaseFile(GetFolderItem(file.string(), 3));
-  EXPECT_FALSE(locked->Connect());
-  EXPECT_EQ(locked->ErrorMessage(), "verrouillé par un autre programme");
-  SetLockRetryHookForTesting(nullptr);
+  ExpectSaidLockedAfterTheWait(file);
   sqlite3_exec(writer, "COMMIT", nullptr, nullptr, nullptr);
   sqlite3_close(writer);
 }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <random>
@@ -53,6 +54,20 @@ Unprivileged::Unprivileged(const fs::path& tree) {
 Unprivileged::~Unprivileged() {
   if (!dropped_) return;
   if (::seteuid(0) != 0 || ::setegid(0) != 0) std::abort();  // the rest of the tests would be wrong
+}
+
+TemporaryFolderAt::TemporaryFolderAt(const fs::path& folder) {
+  const char* old = std::getenv("TMPDIR");
+  had_ = old != nullptr;
+  old_ = old ? old : "";
+  ::setenv("TMPDIR", folder.c_str(), 1);
+}
+
+TemporaryFolderAt::~TemporaryFolderAt() {
+  if (had_)
+    ::setenv("TMPDIR", old_.c_str(), 1);
+  else
+    ::unsetenv("TMPDIR");
 }
 
 void MakeDatabase(const fs::path& file, const std::string& sql) {

@@ -42,6 +42,20 @@ class Unprivileged {
   bool dropped_ = false;
 };
 
+// For the rest of its scope the system's temporary folder (TMPDIR) is the given one, where the
+// run makes its private copies; the old one comes back at the end of the scope.
+class TemporaryFolderAt {
+ public:
+  explicit TemporaryFolderAt(const fs::path& folder);
+  ~TemporaryFolderAt();
+  TemporaryFolderAt(const TemporaryFolderAt&) = delete;
+  TemporaryFolderAt& operator=(const TemporaryFolderAt&) = delete;
+
+ private:
+  bool had_;
+  std::string old_;
+};
+
 // Runs the SQL statements on a new (or existing) database file; fails the test on an error.
 void MakeDatabase(const fs::path& file, const std::string& sql);
 // Opens the database as a writing program does, in WAL mode, and runs the SQL on it; what the

@@ -147,6 +147,22 @@ inline std::vector<std::string> Changes(const std::vector<std::pair<std::string,
   return changes;
 }
 
+// The line that says what could not be read, for the whole entry or a part of it.
+inline std::string UnreadableLine(const std::string& entry, const std::string& reason) {
+  return Cells({entry, "lecture impossible : " + reason});
+}
+inline std::string UnreadableLine(const std::string& entry, const std::string& what, const std::string& reason) {
+  return Cells({entry, "lecture impossible (" + what + ") : " + reason});
+}
+
+// The closing message of a run in which that many entries could not be read or copied.
+inline std::string FinishedWith(int troubled) {
+  const std::string count = troubled == 1 ? "1 élément n'a pas pu être lu ou copié : le fichier texte le signale"
+                                          : std::to_string(troubled) +
+                                                " éléments n'ont pas pu être lus ou copiés : le fichier texte les signale";
+  return std::string(kFinishedMessage) + "\n" + count + " par « lecture impossible » ou « copie impossible ».";
+}
+
 // A database with one table of the given rows, in a single column "v" holding "r1", "r2", ...
 inline void MakeTable(const fixtures::fs::path& file, const std::string& table, int rows) {
   fixtures::MakeDatabase(file, "CREATE TABLE \"" + table + "\"(v TEXT);"
