@@ -295,8 +295,19 @@ void RectControl::Refresh(bool /*immediately*/) {
 
 TextControl::TextControl(QWidget* widget) : RectControl(widget) { ApplyFont(); }
 
+QFont SystemFont() {
+  // A face that the platform installs, in pixels: neither the desktop's font nor its DPI
+  // setting changes what fits where. Hinted vertically only, so that the widths are the
+  // face's own whatever hinting the desktop asks for.
+  QFont font(QStringLiteral("DejaVu Sans"));
+  font.setPixelSize(kSystemFontPixelSize);
+  font.setStyleHint(QFont::SansSerif);
+  font.setHintingPreference(QFont::PreferVerticalHinting);
+  return font;
+}
+
 void TextControl::ApplyFont() {
-  QFont font = QApplication::font();
+  QFont font = SystemFont();
   if (!textFont_.empty() && textFont_ != "System") font.setFamilies({ToQString(textFont_)});
   font.setBold(bold_);
   font.setItalic(italic_);

@@ -166,8 +166,10 @@ class RectControl : public Control {
 };
 
 // A control that shows text in a font of its own. "System" (and the empty name) is the
-// application's default font. TextUnit, the unit of the text size, is only stored. Not a
-// class of the registry: each class below declares these properties itself.
+// platform's own face at a size fixed in pixels, whatever font the desktop gives the
+// application: the windows place their controls in pixels, and every caption must fit its
+// control. Another name changes the face only. TextUnit, the unit of the text size, is only
+// stored. Not a class of the registry: each class below declares these properties itself.
 class TextControl : public RectControl {
  public:
   const String& TextFont() const noexcept { return textFont_; }

@@ -365,7 +365,9 @@ const ListCase kListCases[] = {
        EXPECT_EQ(static_cast<QGroupBox*>(box.Widget())->title(), QStringLiteral("Paramètres"));
        EXPECT_EQ(box.Widget()->geometry(), QRect(20, 20, 556, 178));
        EXPECT_EQ(box.TabIndex(), 1);
-       EXPECT_EQ(box.Widget()->font().family(), QApplication::font().family());
+       // "System" is the platform's face at a size in pixels, not the desktop's font.
+       EXPECT_EQ(box.Widget()->font().family(), QStringLiteral("DejaVu Sans"));
+       EXPECT_EQ(box.Widget()->font().pixelSize(), 12);
        EXPECT_FALSE(box.Widget()->font().bold());
        EXPECT_TRUE(box.Widget()->isVisible());
      }},

@@ -1,0 +1,141 @@
+// The main window as its user meets it: captions whole whatever the desktop's font.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleOption>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "shell/help_window.h"
+#include "shell/main_window.h"
+#include "tests/support/fixtures.h"
+#include "tests/support/scripted_interaction.h"
+
+using namespace platform;
+
+namespace {
+
+void RunEventLoop() {
+  for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+}
+
+QWidget* WidgetOf(Window1& window, const char* name) {
+  return RuntimeCheckCast<RectControl>(window._ControlByName(name))->Widget();
+}
+
+// ---- Fonts --------------------------------------------------------------------------------
+
+// What a caption needs against the room that its control's style leaves it.
+struct Room {
+  std::string control;
+  int need, have;
+};
+
+// The row of the group's top frame line, as drawn: the first row, half way across, that
+// differs from the window's background; the group's height when there is none.
+int FrameLineRow(QGroupBox& group) {
+  const QImage image = group.grab().toImage();
+  const int x = image.width() / 2;
+  const QRgb background = image.pixel(x, 0);
+  for (int y = 1; y < image.height(); ++y)
+    if (image.pixel(x, y) != background) return y;
+  return image.height();
+}
+
+std::vector<Room> CaptionRooms(Window1& window) {
+  std::vector<Room> rooms;
+  for (const Ref<Control>& control : window.Controls()) {
+    QWidget* widget = RuntimeCheckCast<RectControl>(control)->Widget();
+    const QFontMetrics metrics(widget->font());
+    const QStyle* style = widget->style();
+    const std::string name = control->Name();
+    auto add = [&](const QString& text, int have) {
+      if (!text.isEmpty()) rooms.push_back({name, metrics.horizontalAdvance(text), have});
+      rooms.push_back({name + " (height)", metrics.height(), widget->height()});
+    };
+    if (auto* box = qobject_cast<QCheckBox*>(widget)) {
+      QStyleOptionButton option;
+      option.initFrom(box);
+      option.text = box->text();
+      add(box->text(), style->subElementRect(QStyle::SE_CheckBoxContents, &option, box).width());
+      const QRect mark = style->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
+      rooms.push_back({name + " (mark)", mark.height(), box->height() - std::max(0, mark.top())});
+    } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
+      QStyleOptionButton option;
+      option.initFrom(button);
+      option.text = button->text();
+      if (button->isDefault()) option.features |= QStyleOptionButton::DefaultButton;
+      add(button->text(), style->subElementRect(QStyle::SE_PushButtonContents, &option, button).width());
+    } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+      add(label->text(), label->contentsRect().width());
+    } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+      QStyleOptionGroupBox option;
+      option.initFrom(group);
+      option.text = group->title();
+      option.lineWidth = 1;
+      option.textAlignment = Qt::AlignLeft;
+      option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+      const QRect title = style->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, group);
+      add(group->title(), group->width() - title.left());
+      // The first check box stands 21 below the group's top: the title and the frame's top
+      // line lie above it, the line with a clear row between.
+      const int firstBox = window.TablesVides()->Top() - window.GroupBox1()->Top();
+      rooms.push_back({name + " (title above the boxes)", title.bottom() + 1, firstBox});
+      rooms.push_back({name + " (frame above the boxes)", FrameLineRow(*group) + 2, firstBox});
+    }
+  }
+  return rooms;
+}
+
+// At rest the window is 246 high and the run's line, 242 to 262, shows its first 4 rows
+// under the buttons: none of its text may show there.
+int InkInTheRowsShownAtRest(Window1& window) {
+  const QImage image = window.Label1()->Widget()->grab().toImage();
+  const int shown = kHeightAtRest - window.Label1()->Top();
+  const int background = QColor(image.pixel(image.width() - 1, 0)).value();
+  int ink = 0;
+  for (int y = 0; y < shown; ++y)
+    for (int x = 0; x < image.width(); ++x) ink += QColor(image.pixel(x, y)).value() + 24 < background;
+  return ink;
+}
+
+// Whatever font the desktop gives the application (Qt's own, a desktop's 10 or 11 point
+// font, a large bold one), every caption, label and button text fits wholly inside its
+// control with the check box's mark, and the controls' font stays the same.
+TEST(MainWindowFonts, EveryCaptionFitsItsControlWhateverTheDesktopsFont) {
+  const QFont desktop = QApplication::font();
+  QFont big(QStringLiteral("DejaVu Serif"), 14);
+  big.setBold(true);
+  std::optional<QFont> reference;
+  for (const QFont& font : {desktop, QFont(QStringLiteral("DejaVu Sans"), 10), QFont(QStringLiteral("DejaVu Sans"), 11),
+                            QFont(QStringLiteral("Liberation Sans"), 11), big}) {
+    SCOPED_TRACE(font.toString().toStdString());
+    QApplication::setFont(font);
+    const Ref<Window1> window = ImplicitWindow1();
+    RunEventLoop();
+    for (const Room& room : CaptionRooms(*window)) EXPECT_LE(room.need, room.have) << room.control;
+    EXPECT_EQ(InkInTheRowsShownAtRest(*window), 0) << "the run's line shows under the buttons at rest";
+    const QFont shown = WidgetOf(*window, "TablesVides")->font();
+    if (!reference) reference = shown;
+    EXPECT_EQ(shown, *reference);
+    window->Close();
+  }
+  QApplication::setFont(desktop);
+}
+
+}  // namespace
