@@ -3,6 +3,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFontMetrics>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
@@ -11,15 +16,20 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+#include <QStandardPaths>
 #include <QTimer>
 
-#include <functional>
-
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <optional>
 #include <thread>
 
 #include "platform/ui.h"
+#include "platform/ui/qt_text.h"
+#include "tests/support/fixtures.h"
 #include "tests/support/ticks.h"
 
 using namespace platform;
@@ -416,6 +426,62 @@ TEST_F(StopKey, KeysJustAfterAMessageBoxAppearsDoNotAnswerItEither) {
   EXPECT_TRUE(stillShown);
   EXPECT_TRUE(giveUp.isActive()) << "Return did not answer the message";
   EXPECT_EQ(watcher.seen, 0);
+}
+
+// ---- Placement ----------------------------------------------------------------------------
+
+// Built at one height and opened at another, as the main window is.
+class ShrinkingWindow : public TestWindow {
+ public:
+  ShrinkingWindow(String name, int builtHeight, int openHeight)
+      : TestWindow(std::move(name)), builtHeight_(builtHeight), openHeight_(openHeight) {}
+
+ protected:
+  void OnLayout() override {
+    SetWidth(320);
+    SetHeight(builtHeight_);
+  }
+  void OnOpen() override { SetHeight(openHeight_); }
+
+ private:
+  int builtHeight_, openHeight_;
+};
+
+QRect AreaForWindows(const Ref<Window>& window) { return window->QtWindow()->screen()->availableGeometry(); }
+
+// A window opens centred on its screen at the height it opens at, wholly inside the screen's
+// area for windows; one larger than the area keeps its top and left edges inside.
+TEST(Placement, AWindowOpensCentredForTheHeightItOpensAt) {
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  struct Case {
+    int built, open;
+  };
+  for (const Case& c : {Case{area.height() - 20, 120}, Case{60, area.height() + 100}}) {
+    const Ref<ShrinkingWindow> window = New<ShrinkingWindow>("Shrinking", c.built, c.open);
+    window->Constructor();
+    RunEventLoop();
+    const QRect frame = window->QtWindow()->frameGeometry();
+    SCOPED_TRACE(c.open);
+    EXPECT_EQ(window->Height(), c.open);
+    EXPECT_LE(std::abs(frame.center().x() - area.center().x()), 1);
+    if (frame.height() <= area.height()) {
+      EXPECT_LE(std::abs(frame.center().y() - area.center().y()), 1);
+      EXPECT_TRUE(area.contains(frame)) << "outside the area";
+    } else {
+      EXPECT_EQ(frame.top(), area.top());
+    }
+    window->Close();
+  }
+}
+
+TEST_F(UiTest, AShownWindowThatGrowsStaysInsideTheArea) {
+  const QRect area = AreaForWindows(window);
+  window->QtWindow()->move(area.left() + 40, area.bottom() - 250);
+  window->SetHeight(area.height() - 100);
+  RunEventLoop();
+  const QRect frame = window->QtWindow()->frameGeometry();
+  EXPECT_TRUE(area.contains(frame)) << "bottom " << frame.bottom() << " past " << area.bottom();
+  EXPECT_EQ(frame.left(), area.left() + 40);  // moved no more than it needs
 }
 
 // ---- Runtime ------------------------------------------------------------------------------

@@ -1,4 +1,5 @@
-// The main window as its user meets it: captions whole whatever the desktop's font.
+// The main window as its user meets it: captions whole whatever the desktop's font, and a
+// place on the screen.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -136,6 +137,21 @@ TEST(MainWindowFonts, EveryCaptionFitsItsControlWhateverTheDesktopsFont) {
     window->Close();
   }
   QApplication::setFont(desktop);
+}
+
+// ---- Place --------------------------------------------------------------------------------
+
+TEST(MainWindowPlace, OpensCentredOnTheScreenAtItsRestingHeight) {
+  const Ref<Window1> window = ImplicitWindow1();
+  RunEventLoop();
+  QMainWindow* shown = window->QtWindow();
+  const QRect area = shown->screen()->availableGeometry();
+  const QRect frame = shown->frameGeometry();
+  EXPECT_EQ(shown->centralWidget()->height(), kHeightAtRest);
+  EXPECT_TRUE(area.contains(frame));
+  const QPoint offset = frame.center() - area.center();
+  EXPECT_LE(offset.manhattanLength(), 2) << offset.x() << "," << offset.y();
+  window->Close();
 }
 
 }  // namespace
