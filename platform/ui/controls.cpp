@@ -11,6 +11,7 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <utility>
 
 #include "platform/ui/control_parts.h"
 #include "platform/ui/qt_text.h"
@@ -258,7 +259,12 @@ void RectControl::SetTabStop(bool stop) {
 void RectControl::SetEnabled(bool enabled) {
   RequireUIThread();
   enabled_ = enabled;
-  Widget()->setEnabled(enabled);
+  QWidget* widget = Widget();
+  // The focus of its window, whether that window is active or not.
+  const bool focused = widget->window()->focusWidget() == widget;
+  if (!enabled && (focused || InItsOwnEvent())) focusWhenEnabled_ = true;
+  widget->setEnabled(enabled);
+  if (enabled && std::exchange(focusWhenEnabled_, false)) widget->setFocus(Qt::OtherFocusReason);
 }
 
 void RectControl::SetVisible(bool visible) {

@@ -266,6 +266,9 @@ void Window::SetTabOrder() {
   };
   visit(visit, nullptr);
   for (std::size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+  // The keyboard starts at the first control of the order that can take it.
+  for (QWidget* widget : order)
+    if (widget->isEnabled()) return widget->setFocus(Qt::OtherFocusReason);
 }
 
 void Window::Open() {

@@ -381,7 +381,7 @@ TEST_F(StopKey, KeysTypedBeforeAMessageBoxAppearsDoNotAnswerIt) {
     RunEventLoop();
     EXPECT_TRUE(answerer.shown);
     EXPECT_TRUE(answerer.stillShownAfterTheQueuedKeys) << "dismissed by key " << key;
-    EXPECT_EQ(watcher.seen, 0);  // nor did they reach the window, where Esc would quit
+    EXPECT_EQ(watcher.seen, 0);  // nor did they reach the window, where Return would start a run
     EXPECT_FALSE(TakeEscapePress());
   }
 }

@@ -1,5 +1,5 @@
-// The main window as its user meets it: captions whole whatever the desktop's font, and a
-// place on the screen.
+// The main window as its user meets it: captions whole whatever the desktop's font, a place on
+// the screen, and a keyboard that starts at "Démarrer" and comes back to it.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -152,6 +152,82 @@ TEST(MainWindowPlace, OpensCentredOnTheScreenAtItsRestingHeight) {
   const QPoint offset = frame.center() - area.center();
   EXPECT_LE(offset.manhattanLength(), 2) << offset.x() << "," << offset.y();
   window->Close();
+}
+
+// ---- Keyboard -----------------------------------------------------------------------------
+
+class MainWindowKeys : public testing::Test {
+ protected:
+  void SetUp() override {
+    fixtures::fs::create_directories(root);
+    user.folder = root.string();
+    user.resultFile = (temp / "resultat.txt").string();
+    window = ImplicitWindow1();
+    window->QtWindow()->activateWindow();
+    RunEventLoop();
+  }
+  void TearDown() override {
+    window->Close();
+    RuntimeInit();  // should a key have quit, the next tests still find the application going
+  }
+  // A key goes where the window system sends it: to the widget that has the focus.
+  void Key(int key) {
+    QWidget* to = QApplication::focusWidget() ? QApplication::focusWidget() : window->QtWindow();
+    QCoreApplication::postEvent(to, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier));
+    QCoreApplication::postEvent(to, new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier));
+    RunEventLoop();
+  }
+  QWidget* Focus() const { return window->QtWindow()->focusWidget(); }
+  bool AnyBoxChecked() {
+    for (const Ref<CheckBox>& box : {window->TablesVides(), window->NomsRubriques(), window->AfficheInfo(),
+                                     window->Recursif(), window->CopieBase()})
+      if (box->Value()) return true;
+    return false;
+  }
+
+  fixtures::TempDir temp;
+  fixtures::fs::path root = temp / "racine";
+  ScriptedInteraction user;
+  Ref<Window1> window;
+};
+
+// The keyboard starts at "Démarrer": Space at once starts a run and ticks no option. After
+// each end of a run, early or not, the keyboard is back at "Démarrer".
+TEST_F(MainWindowKeys, StartAtDemarrerAndComeBackToItAfterEachRun) {
+  QWidget* start = window->BtnDemarrer()->Widget();
+  EXPECT_EQ(Focus(), start);
+  user.folder = std::nullopt;  // the folder dialog cancelled
+  Key(Qt::Key_Space);
+  EXPECT_EQ(user.messages, std::vector<std::string>{"Choix du dossier annulé par l'utilisateur"});
+  EXPECT_FALSE(AnyBoxChecked());
+  EXPECT_EQ(Focus(), start);
+
+  user.folder = root.string();
+  window->TablesVides()->Widget()->setFocus();  // Return elsewhere presses the default button
+  Key(Qt::Key_Return);
+  ASSERT_EQ(user.messages.size(), 2u);
+  EXPECT_EQ(user.messages[1], "Traitement terminé !");
+  EXPECT_EQ(Focus(), start);
+  EXPECT_EQ(window->Height(), kHeightAtRest);
+}
+
+// Return presses the button that has the focus; Esc at rest does nothing at all: Esc (stop),
+// Esc (the closing message), Esc must not end the program.
+TEST_F(MainWindowKeys, ReturnPressesTheFocusedButtonAndEscAtRestNothing) {
+  window->BtnAide()->Widget()->setFocus();
+  Key(Qt::Key_Return);
+  EXPECT_NE(RuntimeGetImplicitWindow("AideW.AideW"), nullptr) << "Return did not press Aide ?";
+  EXPECT_TRUE(user.messages.empty()) << "Return started a run";
+  if (const Ref<Window> help = RuntimeGetImplicitWindow("AideW.AideW")) help->Close();
+
+  for (const char* focused : {"BtnQuitter", "BtnDemarrer", "TablesVides"}) {
+    WidgetOf(*window, focused)->setFocus();
+    Key(Qt::Key_Escape);
+    EXPECT_FALSE(RuntimeQuitting()) << "Esc on " << focused << " quits";
+  }
+  EXPECT_EQ(RuntimeGetImplicitWindow("Window1.Window1"), window);
+  EXPECT_TRUE(user.messages.empty());
+  EXPECT_FALSE(AnyBoxChecked());
 }
 
 }  // namespace
