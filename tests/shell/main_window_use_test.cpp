@@ -1,5 +1,6 @@
 // The main window as its user meets it: captions whole whatever the desktop's font, a place on
-// the screen, and a keyboard that starts at "Démarrer" and comes back to it.
+// the screen, a keyboard that starts at "Démarrer" and comes back to it, and an Edition menu
+// that offers only what can be done.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -228,6 +229,43 @@ TEST_F(MainWindowKeys, ReturnPressesTheFocusedButtonAndEscAtRestNothing) {
   EXPECT_EQ(RuntimeGetImplicitWindow("Window1.Window1"), window);
   EXPECT_TRUE(user.messages.empty());
   EXPECT_FALSE(AnyBoxChecked());
+}
+
+// ---- Edition ------------------------------------------------------------------------------
+
+// The six editing items are enabled only while the focused control can take them: never on
+// the main window's buttons and boxes; copy and select-all on the help text, which is
+// read-only; and there they act.
+TEST(MainWindowEdition, TheEditItemsFollowWhatTheFocusedControlCanDo) {
+  const Ref<Window1> window = ImplicitWindow1();
+  window->QtWindow()->activateWindow();
+  RunEventLoop();
+  QApplication::clipboard()->setText(QStringLiteral("à coller"));
+  auto* bar = qobject_cast<QMenuBar*>(window->QtWindow()->menuWidget());
+  ASSERT_NE(bar, nullptr);
+  const char* names[] = {"EditUndo", "EditCut", "EditCopy", "EditPaste", "EditClear", "EditSelectAll"};
+  auto action = [&](const char* name) { return bar->findChild<QAction*>(name); };
+  auto enabled = [&] {
+    std::string shown;
+    for (const char* name : names) shown += action(name)->isEnabled() ? '1' : '0';
+    return shown;
+  };
+  EXPECT_EQ(enabled(), "000000");
+  EXPECT_TRUE(action("FileQuit")->isEnabled());
+
+  window->BtnAide()->Push();
+  const Ref<AideW> help = ImplicitAideW();
+  help->QtWindow()->activateWindow();
+  RunEventLoop();
+  ASSERT_EQ(QApplication::focusWidget(), help->TextArea1()->Widget()) << "the help window opens with its text focused";
+  EXPECT_EQ(enabled(), "000001");
+  action("EditSelectAll")->trigger();
+  EXPECT_EQ(enabled(), "001001");
+  action("EditCopy")->trigger();
+  EXPECT_EQ(QApplication::clipboard()->text(),
+            QString::fromUtf8(kAideWHelpText.data(), kAideWHelpText.size()).replace(QChar('\r'), QChar('\n')));
+  help->Close();
+  window->Close();
 }
 
 }  // namespace
