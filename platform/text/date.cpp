@@ -42,19 +42,29 @@ void SetMonotonicClockForTesting(std::function<std::chrono::steady_clock::time_p
 
 Date::Date() : moment_(Clock() ? Clock()() : SystemNow()) {}
 
+namespace {
+
+// The application speaks French whatever the user's locale: its dates are French ones.
+const QLocale& French() {
+  static const QLocale french(QLocale::French, QLocale::France);
+  return french;
+}
+
+}  // namespace
+
 String Date::LongDate() const {
   const QDate date(moment_.year, moment_.month, moment_.day);
-  return FromQString(QLocale().toString(date, QLocale::LongFormat));
+  return FromQString(French().toString(date, QLocale::LongFormat));
 }
 
 String Date::LongTime() const {
-  // The locale's long time format names the time zone as well ("HH:mm:ss t"); the system
-  // shows the time alone, with its seconds.
+  // The long time format names the time zone as well ("HH:mm:ss t"); the system shows the
+  // time alone, with its seconds.
   static const QRegularExpression zone(QStringLiteral("\\s*\\bt+\\b\\s*"));
-  QString format = QLocale().timeFormat(QLocale::LongFormat);
+  QString format = French().timeFormat(QLocale::LongFormat);
   format.replace(zone, QStringLiteral(" "));
   const QTime time(moment_.hour, moment_.minute, moment_.second);
-  return FromQString(QLocale().toString(time, format.trimmed()));
+  return FromQString(French().toString(time, format.trimmed()));
 }
 
 String Date::SQLDate() const {

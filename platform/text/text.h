@@ -80,8 +80,9 @@ class Date : public Object {
   Date();
   explicit Date(const CivilTime& moment) : moment_(moment) {}
 
-  String LongDate() const;  // the user's locale's long date, e.g. "jeudi 10 décembre 2026"
-  String LongTime() const;  // the user's locale's time with seconds, e.g. "07:27:37"
+  // In French whatever the user's locale, as the whole application speaks.
+  String LongDate() const;  // the long date, e.g. "jeudi 10 décembre 2026"
+  String LongTime() const;  // the time with seconds, e.g. "07:27:37"
   String SQLDate() const;   // YYYY-MM-DD
   int Hour() const noexcept { return moment_.hour; }
   int Minute() const noexcept { return moment_.minute; }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QSettings>
 #include <QTranslator>
 
 #include <memory>
@@ -66,6 +67,11 @@ void RuntimeInit() {
     QCoreApplication::installTranslator(&french);
   // The application ends when its main window closes, not with its last window.
   QApplication::setQuitOnLastWindowClosed(false);
+  // Nothing is kept from one start to the next: Qt's own dialogs would keep in the user's
+  // settings the folders they showed and how; here their settings can be written nowhere.
+  for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+    QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null/quorvane"));
+  RuntimeForgetChosenFolder();
   state.exitCode = 0;
   state.quitting = state.quitPending = false;
 }

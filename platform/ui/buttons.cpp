@@ -1,9 +1,17 @@
 // GroupBox, CheckBox and PushButton.
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QKeySequence>
+#include <QPainter>
+#include <QPointer>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStyleOption>
+
+#include <utility>
 
 #include "platform/ui/control_parts.h"
 #include "platform/ui/qt_text.h"
@@ -116,11 +124,78 @@ ClassRecord* PushButton::GetClass() {
   return record;
 }
 
+namespace {
+
+bool IsReturn(const QKeyEvent* key) {
+  return (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+         (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
+
+// Return and Enter press the button that has the keyboard focus, as Space does; the default
+// button's keys answer them only where no button has it. (A focused button sees the key
+// before the window's shortcuts: taking its override keeps them from answering it.)
+class FocusedButtonKeys : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (!IsReturn(key)) return false;
+    event->accept();
+    if (type == QEvent::KeyPress && !key->isAutoRepeat()) static_cast<QAbstractButton*>(watched)->click();
+    return true;
+  }
+};
+
+// The underlying style outlines the focused button as it outlines the default one. Here the
+// outline is the default button's alone, and the keyboard focus is a dotted frame inside the
+// button, drawn whichever way the focus came there: the window opens with the focus on a
+// button, and Space and Return go to it.
+class ButtonStyle : public QProxyStyle {
+ public:
+  void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                   const QWidget* widget) const override {
+    const auto* button = qstyleoption_cast<const QStyleOptionButton*>(option);
+    if (element != CE_PushButton || !button) return QProxyStyle::drawControl(element, option, painter, widget);
+    QStyleOptionButton unfocused = *button;
+    unfocused.state &= ~State_HasFocus;
+    QProxyStyle::drawControl(element, &unfocused, painter, widget);
+    if (!(button->state & State_HasFocus)) return;
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    painter->setPen(QPen(button->palette.color(QPalette::ButtonText), 1, Qt::DotLine));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRect(button->rect.adjusted(3, 3, -4, -4));  // 3 pixels inside the edges
+    painter->restore();
+  }
+};
+
+QStyle* SharedButtonStyle() {
+  static QPointer<ButtonStyle> style;
+  if (!style) {
+    style = new ButtonStyle;
+    style->setParent(QCoreApplication::instance());  // goes with the application that it serves
+  }
+  return style;
+}
+
+}  // namespace
+
 PushButton::PushButton() : TextControl(NewWidget<QPushButton>()) {
   SetRecord(GetClass());
   auto* button = static_cast<QPushButton*>(Widget());
-  button->setAutoDefault(false);  // Return presses the window's default button, not the focused one
-  QObject::connect(button, &QAbstractButton::clicked, button, [this] { RaiseEvent("Action"); });
+  button->setAutoDefault(false);  // only the default button is drawn and pressed as such
+  button->setStyle(SharedButtonStyle());
+  button->installEventFilter(new FocusedButtonKeys(button));
+  QObject::connect(button, &QAbstractButton::clicked, button, [this] {
+    const Ref<PushButton> keep(this);  // a handler may drop the last other reference
+    const bool outer = std::exchange(inAction_, true);
+    RaiseEvent("Action");  // a handler's error is reported there, not passed on
+    inAction_ = outer;
+  });
 }
 
 void PushButton::SetCaption(const String& caption) {
@@ -129,39 +204,30 @@ void PushButton::SetCaption(const String& caption) {
   static_cast<QPushButton*>(Widget())->setText(ToQString(caption));
 }
 
-namespace {
-
-// Turns the button's shortcut of that name on or off. A shortcut of the window context
-// answers its keys anywhere in the button's window while the button is enabled; it goes
-// through the application's key filters first, so the stop key can take Esc during a run.
-void SetWindowKeys(QPushButton* button, const char* name, const QList<QKeySequence>& keys, bool on) {
-  QShortcut* shortcut = button->findChild<QShortcut*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
-  if (!on) {
-    delete shortcut;
-    return;
-  }
-  if (shortcut) return;
-  shortcut = new QShortcut(button);
-  shortcut->setObjectName(QLatin1String(name));
-  shortcut->setKeys(keys);
-  shortcut->setContext(Qt::WindowShortcut);
-  QObject::connect(shortcut, &QShortcut::activated, button, &QAbstractButton::click);
-}
-
-}  // namespace
-
 void PushButton::SetDefault(bool isDefault) {
   RequireUIThread();
   default_ = isDefault;
   auto* button = static_cast<QPushButton*>(Widget());
   button->setDefault(isDefault);  // drawn as the default button
-  SetWindowKeys(button, "default keys", {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}, isDefault);
+  // A shortcut of the window context answers its keys anywhere in the button's window while
+  // the button is enabled, unless a focused button took them first.
+  constexpr auto kName = QLatin1StringView("default keys");
+  QShortcut* shortcut = button->findChild<QShortcut*>(kName, Qt::FindDirectChildrenOnly);
+  if (!isDefault) {
+    delete shortcut;
+    return;
+  }
+  if (shortcut) return;
+  shortcut = new QShortcut(button);
+  shortcut->setObjectName(kName);
+  shortcut->setKeys({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+  shortcut->setContext(Qt::WindowShortcut);
+  QObject::connect(shortcut, &QShortcut::activated, button, &QAbstractButton::click);
 }
 
 void PushButton::SetCancel(bool isCancel) {
   RequireUIThread();
   cancel_ = isCancel;
-  SetWindowKeys(static_cast<QPushButton*>(Widget()), "cancel key", {QKeySequence(Qt::Key_Escape)}, isCancel);
 }
 
 void PushButton::Push() {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 
 #include <vector>
 
@@ -17,6 +18,10 @@ W* NewWidget() {
   RequireUIThread();
   return new W;
 }
+
+// The font that "System" stands for, and its size in pixels.
+inline constexpr int kSystemFontPixelSize = 12;
+QFont SystemFont();
 
 // The entries of TextFont, Bold, Italic, Underline and TextUnit, for each class that shows text.
 std::vector<PropertyEntry> FontProperties();

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <utility>
 
 #include "platform/ui/control_parts.h"
 #include "platform/ui/qt_text.h"
@@ -258,7 +259,12 @@ void RectControl::SetTabStop(bool stop) {
 void RectControl::SetEnabled(bool enabled) {
   RequireUIThread();
   enabled_ = enabled;
-  Widget()->setEnabled(enabled);
+  QWidget* widget = Widget();
+  // The focus of its window, whether that window is active or not.
+  const bool focused = widget->window()->focusWidget() == widget;
+  if (!enabled && (focused || InItsOwnEvent())) focusWhenEnabled_ = true;
+  widget->setEnabled(enabled);
+  if (enabled && std::exchange(focusWhenEnabled_, false)) widget->setFocus(Qt::OtherFocusReason);
 }
 
 void RectControl::SetVisible(bool visible) {
@@ -295,8 +301,19 @@ void RectControl::Refresh(bool /*immediately*/) {
 
 TextControl::TextControl(QWidget* widget) : RectControl(widget) { ApplyFont(); }
 
+QFont SystemFont() {
+  // A face that the platform installs, in pixels: neither the desktop's font nor its DPI
+  // setting changes what fits where. Hinted vertically only, so that the widths are the
+  // face's own whatever hinting the desktop asks for.
+  QFont font(QStringLiteral("DejaVu Sans"));
+  font.setPixelSize(kSystemFontPixelSize);
+  font.setStyleHint(QFont::SansSerif);
+  font.setHintingPreference(QFont::PreferVerticalHinting);
+  return font;
+}
+
 void TextControl::ApplyFont() {
-  QFont font = QApplication::font();
+  QFont font = SystemFont();
   if (!textFont_.empty() && textFont_ != "System") font.setFamilies({ToQString(textFont_)});
   font.setBold(bold_);
   font.setItalic(italic_);

@@ -89,6 +89,9 @@ class RectControl : public Control {
   bool TabStop() const noexcept { return tabStop_; }
   void SetTabStop(bool stop);
 
+  // A control that had the keyboard focus when it was disabled, or that a handler of its own
+  // event disabled (a button that starts a long task), takes the focus when it is enabled
+  // again: the keyboard is back where the task began.
   bool Enabled() const noexcept { return enabled_; }
   void SetEnabled(bool enabled);
   bool Visible() const noexcept { return visible_; }
@@ -140,6 +143,8 @@ class RectControl : public Control {
   void Place();
   // Brings the widget up to date with what was set since it was last shown.
   virtual void SyncWidget() {}
+  // True while a handler of the control's own event runs.
+  virtual bool InItsOwnEvent() const { return false; }
 
  private:
   struct Holder;
@@ -156,6 +161,7 @@ class RectControl : public Control {
   std::int32_t tabIndex_ = 0;
   bool tabStop_ = true;
   bool enabled_ = true;
+  bool focusWhenEnabled_ = false;
   bool visible_ = true;
   bool autoDeactivate_ = true;
   String helpTag_;
@@ -166,8 +172,10 @@ class RectControl : public Control {
 };
 
 // A control that shows text in a font of its own. "System" (and the empty name) is the
-// application's default font. TextUnit, the unit of the text size, is only stored. Not a
-// class of the registry: each class below declares these properties itself.
+// platform's own face at a size fixed in pixels, whatever font the desktop gives the
+// application: the windows place their controls in pixels, and every caption must fit its
+// control. Another name changes the face only. TextUnit, the unit of the text size, is only
+// stored. Not a class of the registry: each class below declares these properties itself.
 class TextControl : public RectControl {
  public:
   const String& TextFont() const noexcept { return textFont_; }
@@ -225,17 +233,19 @@ class CheckBox : public TextControl {
   String dataSource_, dataField_;
 };
 
-// A button; a click, its Default or Cancel key, and Push raise its event "Action".
+// A button; a click, Space or Return while it has the keyboard focus, Return or Enter anywhere
+// in its window when it is the default button and no button has the focus, and Push raise its
+// event "Action". The focused button and the default button look different.
 class PushButton : public TextControl {
  public:
   static ClassRecord* GetClass();
   PushButton();
   String Caption() const { return caption_; }
   void SetCaption(const String& caption);
-  // The default button is pressed by Return and Enter, the cancel button by Esc, anywhere in
-  // its window. During a run Esc is the stop key and presses nothing.
   bool Default() const noexcept { return default_; }
   void SetDefault(bool isDefault);
+  // Stored only: Esc presses no button, for a main window is no dialog; Esc stops a run and
+  // does nothing else.
   bool Cancel() const noexcept { return cancel_; }
   void SetCancel(bool isCancel);
   std::int32_t ButtonStyle() const noexcept { return buttonStyle_; }
@@ -243,7 +253,11 @@ class PushButton : public TextControl {
   // Presses the button as a click does.
   void Push();
 
+ protected:
+  bool InItsOwnEvent() const override { return inAction_; }
+
  private:
+  bool inAction_ = false;
   String caption_;
   bool default_ = false;
   bool cancel_ = false;

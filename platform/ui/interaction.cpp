@@ -1,8 +1,14 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QKeyEvent>
+#include <QMainWindow>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 #include <chrono>
 
@@ -44,12 +50,34 @@ void InstallStopKeyFilter() {
                    [] { task.escapePressed = false; });
 }
 
-QWidget* DialogParent() { return QApplication::activeWindow(); }
+// The window over which dialogs and message boxes stand, whichever window is in front: the
+// main window, else the first window shown, else the active one.
+QWidget* DialogParent() {
+  const std::vector<Ref<Window>> live = RuntimeLiveWindows();
+  for (const Ref<Window>& window : live)
+    if (window->EndsApplication() && window->QtWindow()->isVisible()) return window->QtWindow();
+  for (const Ref<Window>& window : live)
+    if (window->QtWindow()->isVisible()) return window->QtWindow();
+  return QApplication::activeWindow();
+}
+
+// The folder last chosen in the folder dialog since the application started; empty for none.
+String& ChosenFolder() {
+  static String folder;
+  return folder;
+}
+
+// The folder if it is there, else the user's home folder.
+String ExistingOrHome(const QString& folder) {
+  if (!folder.isEmpty() && QFileInfo(folder).isDir()) return FromQString(folder);
+  return FromQString(QDir::homePath());
+}
 
 // Keeps the keys meant for what came before a message from answering it: those still waiting
 // to be handled when it is about to appear, those of the moment after (Esc pressed again and
 // again to stop a run goes on a little), and a held key's repeats. None of them reaches the
-// window either, where Esc would quit. A key pressed once the moment has passed answers it.
+// window either, where Return would start a run. A key pressed once the moment has passed
+// answers it.
 class KeysBeforeTheMessage : public QObject {
  public:
   KeysBeforeTheMessage() {
@@ -73,20 +101,29 @@ class KeysBeforeTheMessage : public QObject {
   std::chrono::steady_clock::time_point shown_;
 };
 
+// Qt's own dialogs, not the desktop's: they speak French whatever the desktop's language,
+// and keep nothing in the desktop's settings.
+const QFileDialog::Options kDialogOptions = QFileDialog::DontUseNativeDialog;
+
+// The room that a title bar takes beside its title, for its icon and its buttons on either
+// side of a centred title.
+constexpr int kTitleBarRoom = 240;
+
 class QtInteraction : public Interaction {
  public:
   Ref<FolderItem> SelectFolder() override {
     RequireUIThread();
-    const QString path = QFileDialog::getExistingDirectory(
-        DialogParent(), ToQString(french::kChooseFolder), QString(),
-        QFileDialog::ShowDirsOnly);
+    const QString path =
+        QFileDialog::getExistingDirectory(DialogParent(), ToQString(french::kChooseFolder),
+                                          ToQString(FolderDialogStart()), QFileDialog::ShowDirsOnly | kDialogOptions);
     if (path.isEmpty()) return nullptr;
     return New<FolderItem>(FromQString(path));
   }
 
   Ref<FolderItem> GetSaveFolderItem(const String& fileType, const String& proposedName) override {
     RequireUIThread();
-    QFileDialog dialog(DialogParent(), ToQString(french::kSaveTextFile));
+    QFileDialog dialog(DialogParent(), ToQString(french::kSaveTextFile), ToQString(SaveDialogStart()));
+    dialog.setOptions(kDialogOptions);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     if (fileType == "TEXT") {
@@ -103,6 +140,14 @@ class QtInteraction : public Interaction {
     const KeysBeforeTheMessage earlier;
     QMessageBox box(QMessageBox::NoIcon, ToQString(french::kMessageTitle), ToQString(text), QMessageBox::Ok,
                     DialogParent());
+    // The box sizes itself to its text; the window system would then cut its title short. A
+    // title bar's font is the desktop's, mostly bold.
+    QFont titleFont = QApplication::font();
+    titleFont.setBold(true);
+    const int titleWidth = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + kTitleBarRoom;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+      grid->addItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0,
+                    1, grid->columnCount());
     box.exec();
   }
 
@@ -122,7 +167,20 @@ void SetInteraction(Interaction* interaction) {
   Current() = interaction ? interaction : real;
 }
 
-Ref<FolderItem> SelectFolder() { return Current()->SelectFolder(); }
+String FolderDialogStart() { return ExistingOrHome(ToQString(ChosenFolder())); }
+
+String SaveDialogStart() {
+  const String& root = ChosenFolder();
+  return ExistingOrHome(root.empty() ? QString() : QFileInfo(ToQString(root)).absolutePath());
+}
+
+void RuntimeForgetChosenFolder() { ChosenFolder().clear(); }
+
+Ref<FolderItem> SelectFolder() {
+  Ref<FolderItem> chosen = Current()->SelectFolder();
+  if (chosen) ChosenFolder() = chosen->NativePath();
+  return chosen;
+}
 Ref<FolderItem> GetSaveFolderItem(const String& fileType, const String& proposedName) {
   return Current()->GetSaveFolderItem(fileType, proposedName);
 }

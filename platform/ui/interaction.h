@@ -11,13 +11,22 @@ namespace platform {
 
 // ---- Dialogs and the stop key -------------------------------------------------------------
 
-// Modal folder dialog: the chosen folder, or nil when cancelled.
+// Modal folder dialog: the chosen folder, or nil when cancelled. It opens in
+// FolderDialogStart().
 Ref<FolderItem> SelectFolder();
 // Modal save dialog: the chosen file (it need not exist), or nil when cancelled. The file
-// type "TEXT" offers text files; the proposed name stands in the name field.
+// type "TEXT" offers text files; the proposed name stands in the name field. It opens in
+// SaveDialogStart().
 Ref<FolderItem> GetSaveFolderItem(const String& fileType, const String& proposedName);
-// Modal message box; returns when dismissed. Keys typed before it appears, and for
-// kMessageAnswerDelay after, answer nothing: they were meant for what came before.
+// Where the dialogs open: the folder dialog in the last folder chosen in it since the
+// application started, else in the user's home folder; the save dialog in the folder that
+// holds that folder (a result file beside the folder that it describes, not inside it), else
+// in the home folder. Held in memory only: nothing is stored when the application ends.
+String FolderDialogStart();
+String SaveDialogStart();
+// Modal message box over the main window, wide enough for its title; returns when
+// dismissed. Keys typed before it appears, and for kMessageAnswerDelay after, answer
+// nothing: they were meant for what came before.
 void MsgBox(const String& text);
 inline constexpr std::chrono::milliseconds kMessageAnswerDelay{400};
 // True once for each press of Esc since it last answered True.
@@ -59,6 +68,9 @@ class Interaction {
 // Installs the interaction that the functions above go through (nil: the real one). The
 // caller keeps ownership.
 void SetInteraction(Interaction* interaction);
+
+// Forgets the folder last chosen, as at the application's start (RuntimeInit).
+void RuntimeForgetChosenFolder();
 
 // The real stop key: True once for each Esc pressed while the event loop ran inside
 // RuntimeBackgroundTask, since it last answered True. Such an Esc is taken by the stop and

@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QKeySequence>
 #include <QLineEdit>
@@ -7,7 +8,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMetaObject>
+#include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QTextEdit>
 
 #include <algorithm>
@@ -80,15 +83,59 @@ void QuitAction(MenuItem&) { Quit(0); }
 
 using ActionImplementation = void (*)(MenuItem&);
 
-// The standard editing commands, by entry name, and the focused widget's slot that runs each.
+// What the focused widget offers the editing commands at this moment.
+struct TextState {
+  bool text = false;  // it is a text widget at all
+  bool writable = false, selection = false, empty = true, undo = false, hidden = false;
+  bool pasteable = false;  // the clipboard holds text
+};
+
+TextState StateOf(QWidget* focus) {
+  TextState state;
+  if (auto* line = qobject_cast<QLineEdit*>(focus)) {
+    state = {true, !line->isReadOnly(), line->hasSelectedText(), line->text().isEmpty(), line->isUndoAvailable(),
+             line->echoMode() != QLineEdit::Normal};
+  } else if (auto* text = qobject_cast<QTextEdit*>(focus)) {
+    state = {true, !text->isReadOnly(), text->textCursor().hasSelection(), text->document()->isEmpty(),
+             text->document()->isUndoAvailable()};
+  } else if (auto* plain = qobject_cast<QPlainTextEdit*>(focus)) {
+    state = {true, !plain->isReadOnly(), plain->textCursor().hasSelection(), plain->document()->isEmpty(),
+             plain->document()->isUndoAvailable()};
+  }
+  const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
+  state.pasteable = clipboard && clipboard->hasText();
+  return state;
+}
+
+// The standard editing commands, by entry name: the focused widget's slot that runs each,
+// and when it can act. None acts on anything but text, and none that changes text acts on
+// text that is read-only.
 struct EditCommand {
   std::string_view entry;
   const char* slot;
+  bool (*canAct)(const TextState&);
 };
 constexpr EditCommand kEditCommands[] = {
-    {"EditUndo", "undo"},   {"EditCut", "cut"},     {"EditCopy", "copy"},
-    {"EditPaste", "paste"}, {"EditClear", nullptr}, {"EditSelectAll", "selectAll"},
+    {"EditUndo", "undo", [](const TextState& t) { return t.writable && t.undo; }},
+    {"EditCut", "cut", [](const TextState& t) { return t.writable && t.selection && !t.hidden; }},
+    {"EditCopy", "copy", [](const TextState& t) { return t.selection && !t.hidden; }},
+    {"EditPaste", "paste", [](const TextState& t) { return t.writable && t.pasteable; }},
+    {"EditClear", nullptr, [](const TextState& t) { return t.writable && t.selection; }},
+    {"EditSelectAll", "selectAll", [](const TextState& t) { return !t.empty; }},
 };
+
+const EditCommand* EditCommandOf(std::string_view entryName) {
+  for (const EditCommand& command : kEditCommands)
+    if (command.entry == entryName) return &command;
+  return nullptr;
+}
+
+// Whether the command of that entry can act on the focused widget now.
+bool CanAct(std::string_view entryName, QWidget* focus) {
+  const EditCommand* command = EditCommandOf(entryName);
+  const TextState state = StateOf(focus);
+  return command && state.text && command->canAct(state);
+}
 
 // Clear removes the selection only: the widgets' clear slot would empty them entirely.
 void ClearSelection(QWidget* focus) {
@@ -101,16 +148,59 @@ void ClearSelection(QWidget* focus) {
   }
 }
 
-void RunEditCommand(std::string_view entryName) {
-  for (const EditCommand& command : kEditCommands) {
-    if (command.entry != entryName) continue;
-    QWidget* focus = QApplication::focusWidget();
-    if (!focus) return;
-    if (!command.slot) return ClearSelection(focus);
-    if (focus->metaObject()->indexOfSlot((QByteArray(command.slot) + "()").constData()) >= 0)
-      QMetaObject::invokeMethod(focus, command.slot);
-    return;
+// Keeps the editing commands of one menu bar enabled exactly while the focused widget can
+// carry them out: it follows the focus, and the focused text's selection, contents and undo.
+class EditCommandStates : public QObject {
+ public:
+  explicit EditCommandStates(QMenuBar* bar) : QObject(bar) {
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { Follow(now); });
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &EditCommandStates::Refresh);
+    Follow(QApplication::focusWidget());
   }
+
+  void Add(QAction* action, QMenu* menu) {
+    actions_.push_back(action);
+    connect(menu, &QMenu::aboutToShow, this, &EditCommandStates::Refresh, Qt::UniqueConnection);
+    action->setEnabled(CanAct(action->objectName().toStdString(), QApplication::focusWidget()));
+  }
+
+  void Refresh() {
+    QWidget* focus = QApplication::focusWidget();
+    // The menu bar takes the focus while the keyboard walks it: the commands are for what
+    // had it before.
+    if (qobject_cast<QMenuBar*>(focus) || qobject_cast<QMenu*>(focus)) return;
+    for (const QPointer<QAction>& action : actions_)
+      if (action) action->setEnabled(CanAct(action->objectName().toStdString(), focus));
+  }
+
+ private:
+  void Follow(QWidget* focus) {
+    if (qobject_cast<QMenuBar*>(focus) || qobject_cast<QMenu*>(focus)) return;
+    for (const QMetaObject::Connection& connection : watched_) disconnect(connection);
+    watched_.clear();
+    auto watch = [this](auto* widget, auto... signal) {
+      (watched_.push_back(connect(widget, signal, this, &EditCommandStates::Refresh)), ...);
+    };
+    if (auto* line = qobject_cast<QLineEdit*>(focus))
+      watch(line, &QLineEdit::selectionChanged, &QLineEdit::textChanged);
+    else if (auto* text = qobject_cast<QTextEdit*>(focus))
+      watch(text, &QTextEdit::selectionChanged, &QTextEdit::textChanged, &QTextEdit::undoAvailable);
+    else if (auto* plain = qobject_cast<QPlainTextEdit*>(focus))
+      watch(plain, &QPlainTextEdit::selectionChanged, &QPlainTextEdit::textChanged, &QPlainTextEdit::undoAvailable);
+    Refresh();
+  }
+
+  std::vector<QPointer<QAction>> actions_;
+  std::vector<QMetaObject::Connection> watched_;
+};
+
+void RunEditCommand(std::string_view entryName) {
+  QWidget* focus = QApplication::focusWidget();
+  if (!CanAct(entryName, focus)) return;
+  const EditCommand* command = EditCommandOf(entryName);
+  if (!command->slot) return ClearSelection(focus);
+  if (focus->metaObject()->indexOfSlot((QByteArray(command->slot) + "()").constData()) >= 0)
+    QMetaObject::invokeMethod(focus, command->slot);
 }
 
 }  // namespace
@@ -212,18 +302,20 @@ void Describe(QAction* action, const MenuItem& entry) {
   action->setVisible(entry.Visible());
 }
 
-void AddEntries(QMenu* menu, const MenuItem& parent) {
+void AddEntries(QMenu* menu, const MenuItem& parent, EditCommandStates& editStates) {
   for (const Ref<MenuItem>& entry : parent.Children()) {
     if (entry->Text() == "-") {
       Describe(menu->addSeparator(), *entry);
     } else if (!entry->Children().empty()) {
       QMenu* submenu = menu->addMenu(ToQString(entry->Text()));
       Describe(submenu->menuAction(), *entry);
-      AddEntries(submenu, *entry);
+      AddEntries(submenu, *entry, editStates);
     } else {
       QAction* action = menu->addAction(ToQString(entry->Text()));
       Describe(action, *entry);
       action->setShortcut(KeysOf(entry->KeyboardShortcut()));
+      // With AutoEnable, an editing command is enabled while it can act on the focused widget.
+      if (entry->AutoEnable() && EditCommandOf(entry->Name())) editStates.Add(action, menu);
       // The action holds its entry, so that the entry lives as long as it can be chosen.
       QObject::connect(action, &QAction::triggered, action, [entry] {
         try {
@@ -245,11 +337,12 @@ void InstallMenuBar(QMainWindow* window, const Ref<MenuBar>& bar) {
     return;
   }
   auto* menuBar = new QMenuBar(window);
+  auto* editStates = new EditCommandStates(menuBar);
   for (const Ref<MenuItem>& menu : bar->Children()) {
     QMenu* shown = menuBar->addMenu(ToQString(menu->Text()));
     shown->setObjectName(ToQString(menu->Name()));
     Describe(shown->menuAction(), *menu);
-    AddEntries(shown, *menu);
+    AddEntries(shown, *menu, *editStates);
   }
   window->setMenuBar(menuBar);  // the window deletes the bar it showed before
 }

@@ -1,14 +1,17 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QLayout>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QScreen>
+#include <QWindow>
 
 #include <algorithm>
 #include <type_traits>
+#include <utility>
 
 #include "platform/ui/qt_text.h"
 #include "platform/ui/ui.h"
@@ -263,11 +266,13 @@ void Window::SetTabOrder() {
   };
   visit(visit, nullptr);
   for (std::size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+  // The keyboard starts at the first control of the order that can take it.
+  for (QWidget* widget : order)
+    if (widget->isEnabled()) return widget->setFocus(Qt::OtherFocusReason);
 }
 
 void Window::Open() {
   opened_ = true;
-  SetTabOrder();
   // Lines are drawn above the other controls, a filled rectangle made after them included:
   // they are the rules that separate what the rectangle holds.
   for (const auto& entry : controls_)
@@ -275,7 +280,8 @@ void Window::Open() {
       RuntimeCheckCast<RectControl>(entry.second)->Widget()->raise();
   ApplyFlags();
   ApplySize();
-  if (visible_) Show();
+  // The window's Open event and its controls' run before it is shown: it appears at the size
+  // they leave it at, and is placed for that size.
   RunEventImplementation("Open");
   for (const Ref<Control>& control : Controls()) {
     if (!control->Record()) continue;
@@ -283,6 +289,8 @@ void Window::Open() {
     for (const EventEntry& event : control->Record()->events) hasOpen |= event.name && String(event.name) == "Open";
     if (hasOpen) RuntimeRaiseEvent(*control, RuntimeEventNumber(control->Record(), "Open"));
   }
+  SetTabOrder();
+  if (visible_) Show();
 }
 
 void Window::ApplyFlags() {
@@ -301,12 +309,47 @@ void Window::ApplySize() {
   const int barHeight = bar && menuBarVisible_ ? bar->sizeHint().height() : 0;
   content_->setFixedSize(width_, height_);
   window_->setFixedSize(width_, height_ + barHeight);
-  if (!resizeable_) return;
-  // A window that the user may resize keeps its size but loses the fixed bounds.
-  content_->setMinimumSize(0, 0);
-  content_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-  window_->setMinimumSize(minWidth_, minHeight_ + barHeight);
-  window_->setMaximumSize(std::min(maxWidth_, QWIDGETSIZE_MAX), std::min(maxHeight_ + barHeight, QWIDGETSIZE_MAX));
+  if (resizeable_) {
+    // A window that the user may resize keeps its size but loses the fixed bounds.
+    content_->setMinimumSize(0, 0);
+    content_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    window_->setMinimumSize(minWidth_, minHeight_ + barHeight);
+    window_->setMaximumSize(std::min(maxWidth_, QWIDGETSIZE_MAX), std::min(maxHeight_ + barHeight, QWIDGETSIZE_MAX));
+  }
+  // A window that grows while it is shown stays on its screen as far as it fits there.
+  if (placed_ && window_->isVisible()) Place(false);
+}
+
+namespace {
+
+// The screen that holds the pointer, else the primary one.
+QScreen* PointerScreen() {
+  if (QScreen* screen = QGuiApplication::screenAt(QCursor::pos())) return screen;
+  return QGuiApplication::primaryScreen();
+}
+
+// The frame moved as little as needed to lie inside the area; where it is larger, its top and
+// left edges stay inside: the title bar and the menu bar are what the user needs to reach.
+QRect KeptInside(QRect frame, const QRect& area) {
+  frame.moveLeft(std::max(area.left(), std::min(frame.left(), area.right() + 1 - frame.width())));
+  frame.moveTop(std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - frame.height())));
+  return frame;
+}
+
+}  // namespace
+
+void Window::Place(bool centre) {
+  const QScreen* screen = centre ? PointerScreen() : window_->screen();
+  if (!screen) return;
+  const QRect area = screen->availableGeometry();
+  // The frame that the window system adds, as far as it is known: some window systems tell
+  // it only once the window is shown.
+  window_->winId();  // the native window, which knows it
+  const QMargins margins = window_->windowHandle()->frameMargins();
+  QRect frame(window_->pos(), window_->size().grownBy(margins));
+  if (centre) frame.moveCenter(area.center());
+  frame = KeptInside(frame, area);
+  if (frame.topLeft() != window_->pos()) window_->move(frame.topLeft());  // the frame's place
 }
 
 void Window::SetWidth(int width) {
@@ -391,19 +434,13 @@ void Window::SetMenuBar(const Ref<platform::MenuBar>& bar) {
 
 void Window::Show() {
   RequireUIThread();
-  const bool first = !window_->isVisible() && !window_->testAttribute(Qt::WA_WState_ExplicitShowHide);
+  // Every window, whatever its Placement, opens centred on the screen that holds the pointer
+  // (where the user is looking), wholly inside what that screen leaves to windows.
+  if (!std::exchange(placed_, true)) Place(true);
   if (fullScreen_)
     window_->showFullScreen();
   else
     window_->show();
-  if (first && placement_ == 3) {
-    // Placement 3: centred on the screen.
-    if (const QScreen* screen = window_->screen()) {
-      QRect frame = window_->frameGeometry();
-      frame.moveCenter(screen->availableGeometry().center());
-      window_->move(frame.topLeft());
-    }
-  }
   window_->raise();
 }
 

@@ -99,6 +99,7 @@ class Window : public Object {
   String RegisteredName() const;
 
   // ---- Properties that property lists set
+  // Stored only: every window opens centred on the screen that holds the pointer.
   int Placement() const noexcept { return placement_; }
   void SetPlacement(int placement) { placement_ = placement; }
   int Width() const noexcept { return width_; }
@@ -187,6 +188,9 @@ class Window : public Object {
   void IndexControl(std::size_t place);
   void RunEventImplementation(std::string_view event);
   void ApplySize();
+  // Moves the window inside its screen's area for windows, centred on the screen that holds
+  // the pointer when asked.
+  void Place(bool centre);
   void ApplyFlags();
   void SetTabOrder();
   void Open();
@@ -196,6 +200,7 @@ class Window : public Object {
   QWidget* content_;
   Ref<Object> menuBar_;
   bool opened_ = false;
+  bool placed_ = false;  // shown once: the user may have moved it since
   bool endsApplication_ = false;
   int placement_ = 0, width_ = 0, height_ = 0;
   int minWidth_ = 0, minHeight_ = 0, maxWidth_ = 32000, maxHeight_ = 32000;

@@ -365,7 +365,9 @@ const ListCase kListCases[] = {
        EXPECT_EQ(static_cast<QGroupBox*>(box.Widget())->title(), QStringLiteral("Paramètres"));
        EXPECT_EQ(box.Widget()->geometry(), QRect(20, 20, 556, 178));
        EXPECT_EQ(box.TabIndex(), 1);
-       EXPECT_EQ(box.Widget()->font().family(), QApplication::font().family());
+       // "System" is the platform's face at a size in pixels, not the desktop's font.
+       EXPECT_EQ(box.Widget()->font().family(), QStringLiteral("DejaVu Sans"));
+       EXPECT_EQ(box.Widget()->font().pixelSize(), 12);
        EXPECT_FALSE(box.Widget()->font().bold());
        EXPECT_TRUE(box.Widget()->isVisible());
      }},
@@ -709,9 +711,12 @@ class Buttons : public MainLayout {
     quitTarget.pressed.clear();
     MainLayout::TearDown();
   }
+  // A key goes where the window system sends it: to the widget that has the focus, else to
+  // the window.
   void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QCoreApplication::postEvent(host->QtWindow(), new QKeyEvent(QEvent::KeyPress, key, modifiers));
-    QCoreApplication::postEvent(host->QtWindow(), new QKeyEvent(QEvent::KeyRelease, key, modifiers));
+    QWidget* to = QApplication::focusWidget() ? QApplication::focusWidget() : host->QtWindow();
+    QCoreApplication::postEvent(to, new QKeyEvent(QEvent::KeyPress, key, modifiers));
+    QCoreApplication::postEvent(to, new QKeyEvent(QEvent::KeyRelease, key, modifiers));
   }
 
   Ref<PushButton> start, quit;
@@ -753,22 +758,43 @@ TEST(ButtonEvents, AnUnboundButtonRaisesNothing) {
   EXPECT_FALSE(loose->RaiseEvent("Action"));
 }
 
-TEST_F(Buttons, ReturnAndEnterPressTheDefaultButtonEscTheCancelButton) {
+// Return and Space press the button that has the focus, default or not; Return and Enter
+// press the default button where no button has the focus. Esc presses no button: a main
+// window is no dialog, and its cancel button is pressed as the other buttons are.
+TEST_F(Buttons, ReturnPressesTheFocusedButtonElseTheDefaultOneAndEscNone) {
   ASSERT_EQ(QApplication::activeWindow(), host->QtWindow());
+  quit->Widget()->setFocus();
+  Key(Qt::Key_Return);
+  RunEventLoop();
+  Key(Qt::Key_Space);
+  RunEventLoop();
+  EXPECT_EQ(quitTarget.pressed.size(), 2u);
+  EXPECT_TRUE(startTarget.pressed.empty());
+
+  start->Widget()->setFocus();
   Key(Qt::Key_Return);
   RunEventLoop();
   EXPECT_EQ(startTarget.pressed.size(), 1u);
+
+  start->Widget()->clearFocus();
+  ASSERT_EQ(QApplication::focusWidget(), nullptr);
+  Key(Qt::Key_Return);
+  RunEventLoop();
   Key(Qt::Key_Enter, Qt::KeypadModifier);
   RunEventLoop();
-  EXPECT_EQ(startTarget.pressed.size(), 2u);
-  EXPECT_TRUE(quitTarget.pressed.empty());
+  EXPECT_EQ(startTarget.pressed.size(), 3u);
+  EXPECT_EQ(quitTarget.pressed.size(), 2u);
 
-  Key(Qt::Key_Escape);
-  RunEventLoop();
-  EXPECT_EQ(quitTarget.pressed.size(), 1u);
-  EXPECT_EQ(startTarget.pressed.size(), 2u);
+  for (QWidget* focus : {static_cast<QWidget*>(nullptr), quit->Widget(), start->Widget()}) {
+    if (focus) focus->setFocus();
+    Key(Qt::Key_Escape);
+    RunEventLoop();
+  }
+  EXPECT_EQ(quitTarget.pressed.size(), 2u) << "Esc pressed the cancel button";
+  EXPECT_EQ(startTarget.pressed.size(), 3u);
 
   // A disabled default button, as during a run, is not pressed; nor one that is no longer default.
+  start->Widget()->clearFocus();
   start->SetEnabled(false);
   Key(Qt::Key_Return);
   RunEventLoop();
@@ -776,10 +802,10 @@ TEST_F(Buttons, ReturnAndEnterPressTheDefaultButtonEscTheCancelButton) {
   start->SetDefault(false);
   Key(Qt::Key_Return);
   RunEventLoop();
-  EXPECT_EQ(startTarget.pressed.size(), 2u);
+  EXPECT_EQ(startTarget.pressed.size(), 3u);
 }
 
-TEST_F(Buttons, DuringARunEscIsTheStopKeyAndPressesNoCancelButton) {
+TEST_F(Buttons, DuringARunEscIsTheStopKeyAndStillPressesNothing) {
   SetInteraction(nullptr);  // the real stop key
   ManualTicks ticks;
   while (TakeEscapePress()) {
@@ -789,9 +815,64 @@ TEST_F(Buttons, DuringARunEscIsTheStopKeyAndPressesNoCancelButton) {
   EXPECT_TRUE(TakeEscapePress());
   EXPECT_TRUE(quitTarget.pressed.empty());
 
-  Key(Qt::Key_Escape);  // after the run, the cancel button's again
+  Key(Qt::Key_Escape);  // after the run, no stop and no button
   RunEventLoop();
-  EXPECT_EQ(quitTarget.pressed.size(), 1u);
+  EXPECT_FALSE(TakeEscapePress());
+  EXPECT_TRUE(quitTarget.pressed.empty());
+}
+
+// A button disabled while it has the focus, or by a handler of its own Action (the Start
+// button during a run, however it was pressed), takes the focus when it is enabled again.
+TEST_F(Buttons, AButtonDisabledWithTheFocusOrByItsOwnActionTakesTheFocusWhenEnabled) {
+  start->Widget()->setFocus();
+  start->SetEnabled(false);
+  EXPECT_NE(QApplication::focusWidget(), start->Widget());
+  start->SetEnabled(true);
+  EXPECT_EQ(QApplication::focusWidget(), start->Widget());
+
+  quit->Widget()->setFocus();  // disabled and enabled by others, without the focus: it stays put
+  start->SetEnabled(false);
+  start->SetEnabled(true);
+  EXPECT_EQ(QApplication::focusWidget(), quit->Widget());
+
+  struct Task : Object {
+    static void Run(Task&, const Ref<PushButton>& button) { button->SetEnabled(false); }
+  } task;
+  using Routines = HandlerRoutines<Task, PushButton>;
+  RuntimeAddEventHandler(start, 15, &Routines::Dispatch,
+                         RuntimeCreateDelegate(CodeOf(&Routines::Invoke), CodeOf(&Task::Run), &task, "( PushButton )", 1));
+  start->Push();  // as Return pressed elsewhere does
+  EXPECT_EQ(QApplication::focusWidget(), quit->Widget());
+  start->SetEnabled(true);
+  EXPECT_EQ(QApplication::focusWidget(), start->Widget());
+}
+
+// The default button is outlined; the focused button shows a dotted frame inside and keeps
+// its outline: the two never look alike.
+TEST_F(Buttons, TheFocusedButtonAndTheDefaultButtonLookDifferent) {
+  if (QWidget* focus = QApplication::focusWidget()) focus->clearFocus();
+  const QImage plainQuit = quit->Widget()->grab().toImage();
+  const QImage defaultStart = start->Widget()->grab().toImage();
+  quit->Widget()->setFocus();
+  RunEventLoop();
+  ASSERT_TRUE(quit->Widget()->hasFocus());
+  const QImage focusedQuit = quit->Widget()->grab().toImage();
+
+  const int middle = plainQuit.height() / 2;
+  // The outline: the left edge, half way down.
+  auto edge = [&](const QImage& image) {
+    for (int x = 0; x < 3; ++x)
+      if (QColor(image.pixel(x, middle)).value() < 200) return image.pixel(x, middle);
+    return image.pixel(0, middle);
+  };
+  EXPECT_EQ(edge(focusedQuit), edge(plainQuit)) << "the focus changed the outline";
+  EXPECT_NE(edge(defaultStart), edge(plainQuit)) << "the default button is not outlined";
+  // The dotted frame: dark dots along a row inside the top edge that the plain button has not.
+  int dots = 0;
+  for (int x = 4; x < plainQuit.width() - 4; ++x)
+    if (QColor(focusedQuit.pixel(x, 3)).value() + 60 < QColor(plainQuit.pixel(x, 3)).value()) ++dots;
+  EXPECT_GT(dots, plainQuit.width() / 4);
+  EXPECT_LT(dots, plainQuit.width() - 8) << "a frame of dots, not a line";
 }
 
 // ---- Locks --------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
@@ -213,29 +214,48 @@ TEST_F(QtMenuBar, ShowsMenusItemsSeparatorsAndKeys) {
   EXPECT_EQ(window.menuWidget(), nullptr);
 }
 
-TEST_F(QtMenuBar, EditItemsActOnTheFocusedWidgetAndOtherwiseDoNothing) {
+// With AutoEnable, an editing command is enabled exactly while the focused widget can carry it
+// out, and then it acts on it: never on a button, nothing that changes read-only text.
+TEST_F(QtMenuBar, EditItemsAreEnabledWhileTheFocusedWidgetCanTakeThemAndActThen) {
   Ref<MenuBar> bar = Make<MenuBar>();
   Ref<MenuItem> menu = Entry("EditMenu", "Edition", "");
   MenuItemOperations::Append(*bar, menu);
-  for (const char* name : {"EditSelectAll", "EditClear", "EditUndo", "EditPaste"})
-    MenuItemOperations::Append(*menu, Entry(name, name, ""));
+  const char* names[] = {"EditUndo", "EditCut", "EditCopy", "EditPaste", "EditClear", "EditSelectAll"};
+  for (const char* name : names) MenuItemOperations::Append(*menu, Entry(name, name, ""));
+  QApplication::clipboard()->setText(QStringLiteral("collé"));
   InstallMenuBar(&window, bar);
+  auto enabled = [&] {
+    std::string shown;
+    for (const char* name : names) shown += Action(name)->isEnabled() ? '1' : '0';
+    return shown;  // Undo, Cut, Copy, Paste, Clear, SelectAll
+  };
+
+  button->setFocus();
+  RunEventLoop();
+  EXPECT_EQ(enabled(), "000000") << "on a button";
+  Action("EditPaste")->trigger();
+  EXPECT_EQ(edit->text(), "un deux");
 
   edit->setFocus();
   RunEventLoop();
   ASSERT_EQ(QApplication::focusWidget(), edit);
+  EXPECT_EQ(enabled(), "000101") << "text without a selection";
   Action("EditSelectAll")->trigger();
   EXPECT_EQ(edit->selectedText(), "un deux");
+  EXPECT_EQ(enabled(), "011111") << "a selection";
   Action("EditClear")->trigger();
   EXPECT_EQ(edit->text(), "");
+  EXPECT_EQ(enabled(), "100100") << "emptied";
   Action("EditUndo")->trigger();
   EXPECT_EQ(edit->text(), "un deux");
 
-  button->setFocus();
-  RunEventLoop();
-  ASSERT_EQ(QApplication::focusWidget(), button);
+  edit->setReadOnly(true);
+  edit->selectAll();
+  EXPECT_EQ(enabled(), "001001") << "read-only text with a selection";
+  Action("EditCopy")->trigger();
+  EXPECT_EQ(QApplication::clipboard()->text(), "un deux");
+  Action("EditCut")->trigger();
   Action("EditPaste")->trigger();
-  Action("EditClear")->trigger();
   EXPECT_EQ(edit->text(), "un deux");
 }
 

@@ -3,6 +3,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFontMetrics>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
@@ -11,15 +16,20 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+#include <QStandardPaths>
 #include <QTimer>
 
-#include <functional>
-
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <optional>
 #include <thread>
 
 #include "platform/ui.h"
+#include "platform/ui/qt_text.h"
+#include "tests/support/fixtures.h"
 #include "tests/support/ticks.h"
 
 using namespace platform;
@@ -371,7 +381,7 @@ TEST_F(StopKey, KeysTypedBeforeAMessageBoxAppearsDoNotAnswerIt) {
     RunEventLoop();
     EXPECT_TRUE(answerer.shown);
     EXPECT_TRUE(answerer.stillShownAfterTheQueuedKeys) << "dismissed by key " << key;
-    EXPECT_EQ(watcher.seen, 0);  // nor did they reach the window, where Esc would quit
+    EXPECT_EQ(watcher.seen, 0);  // nor did they reach the window, where Return would start a run
     EXPECT_FALSE(TakeEscapePress());
   }
 }
@@ -416,6 +426,202 @@ TEST_F(StopKey, KeysJustAfterAMessageBoxAppearsDoNotAnswerItEither) {
   EXPECT_TRUE(stillShown);
   EXPECT_TRUE(giveUp.isActive()) << "Return did not answer the message";
   EXPECT_EQ(watcher.seen, 0);
+}
+
+// ---- Placement ----------------------------------------------------------------------------
+
+// Built at one height and opened at another, as the main window is.
+class ShrinkingWindow : public TestWindow {
+ public:
+  ShrinkingWindow(String name, int builtHeight, int openHeight)
+      : TestWindow(std::move(name)), builtHeight_(builtHeight), openHeight_(openHeight) {}
+
+ protected:
+  void OnLayout() override {
+    SetWidth(320);
+    SetHeight(builtHeight_);
+  }
+  void OnOpen() override { SetHeight(openHeight_); }
+
+ private:
+  int builtHeight_, openHeight_;
+};
+
+QRect AreaForWindows(const Ref<Window>& window) { return window->QtWindow()->screen()->availableGeometry(); }
+
+// A window opens centred on its screen at the height it opens at, wholly inside the screen's
+// area for windows; one larger than the area keeps its top and left edges inside.
+TEST(Placement, AWindowOpensCentredForTheHeightItOpensAt) {
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  struct Case {
+    int built, open;
+  };
+  for (const Case& c : {Case{area.height() - 20, 120}, Case{60, area.height() + 100}}) {
+    const Ref<ShrinkingWindow> window = New<ShrinkingWindow>("Shrinking", c.built, c.open);
+    window->Constructor();
+    RunEventLoop();
+    const QRect frame = window->QtWindow()->frameGeometry();
+    SCOPED_TRACE(c.open);
+    EXPECT_EQ(window->Height(), c.open);
+    EXPECT_LE(std::abs(frame.center().x() - area.center().x()), 1);
+    if (frame.height() <= area.height()) {
+      EXPECT_LE(std::abs(frame.center().y() - area.center().y()), 1);
+      EXPECT_TRUE(area.contains(frame)) << "outside the area";
+    } else {
+      EXPECT_EQ(frame.top(), area.top());
+    }
+    window->Close();
+  }
+}
+
+TEST_F(UiTest, AShownWindowThatGrowsStaysInsideTheArea) {
+  const QRect area = AreaForWindows(window);
+  window->QtWindow()->move(area.left() + 40, area.bottom() - 250);
+  window->SetHeight(area.height() - 100);
+  RunEventLoop();
+  const QRect frame = window->QtWindow()->frameGeometry();
+  EXPECT_TRUE(area.contains(frame)) << "bottom " << frame.bottom() << " past " << area.bottom();
+  EXPECT_EQ(frame.left(), area.left() + 40);  // moved no more than it needs
+}
+
+// ---- Dialogs and message boxes ------------------------------------------------------------
+
+// Notes where each dialog opens, and answers the folder dialog from a list.
+class DialogStarts : public Interaction {
+ public:
+  DialogStarts() { SetInteraction(this); }
+  ~DialogStarts() override { SetInteraction(nullptr); }
+  std::vector<std::optional<String>> folders;
+  std::vector<String> folderStarts, saveStarts;
+
+  Ref<FolderItem> SelectFolder() override {
+    folderStarts.push_back(FolderDialogStart());
+    const std::optional<String> answer = folders.at(folderStarts.size() - 1);
+    return answer ? New<FolderItem>(*answer) : nullptr;
+  }
+  Ref<FolderItem> GetSaveFolderItem(const String&, const String&) override {
+    saveStarts.push_back(SaveDialogStart());
+    return nullptr;
+  }
+  void MsgBox(const String&) override {}
+  bool UserCancelled() override { return false; }
+};
+
+String Home() { return FromQString(QDir::homePath()); }
+
+// The folder dialog opens at home, then in the last folder chosen; the save dialog in the
+// folder that holds it. A cancel forgets nothing; a start of the application forgets it all.
+TEST(DialogFolders, OpenAtHomeThenWhereTheLastChosenFolderLeadsUntilTheApplicationStartsAgain) {
+  RuntimeInit();
+  const fixtures::TempDir temp;
+  const fixtures::fs::path bases = temp / "bases", root = bases / "racine", other = temp / "autre";
+  fixtures::fs::create_directories(root);
+  fixtures::fs::create_directories(other);
+  DialogStarts dialogs;
+  dialogs.folders = {root.string(), std::nullopt, other.string(), std::nullopt, std::nullopt};
+  for (int i = 0; i < 3; ++i) {
+    SelectFolder();
+    GetSaveFolderItem("TEXT", "ExtractDatabase");
+  }
+  EXPECT_EQ(dialogs.folderStarts, (std::vector<String>{Home(), root.string(), root.string()}));
+  EXPECT_EQ(dialogs.saveStarts, (std::vector<String>{bases.string(), bases.string(), temp.str()}));
+
+  fixtures::fs::remove(other);  // gone since: home again
+  SelectFolder();
+  EXPECT_EQ(dialogs.folderStarts.back(), Home());
+  RuntimeInit();
+  fixtures::fs::create_directories(other);
+  SelectFolder();
+  GetSaveFolderItem("TEXT", "ExtractDatabase");
+  EXPECT_EQ(dialogs.folderStarts.back(), Home());
+  EXPECT_EQ(dialogs.saveStarts.back(), Home());
+}
+
+// Reads what a modal dialog shows once it is up, then cancels it.
+class DialogReader : public QObject {
+ public:
+  DialogReader() { timer_.callOnTimeout(this, &DialogReader::Look), timer_.start(0); }
+  std::vector<QString> directories;
+
+ private:
+  void Look() {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog || !dialog->isVisible()) return;
+    directories.push_back(dialog->directory().absolutePath());
+    dialog->reject();
+  }
+  QTimer timer_;
+};
+
+// Qt's own dialogs open where the platform says, and leave nothing in the user's settings:
+// what the desktop's settings held before, they hold after.
+TEST(DialogFolders, TheRealDialogsOpenThereAndStoreNothing) {
+  RuntimeInit();
+  SetInteraction(nullptr);
+  const QString userSettings =
+      QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/QtProject.conf");
+  auto contents = [&] {
+    QFile file(userSettings);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+  };
+  const QByteArray before = contents();
+  {
+    DialogReader reader;
+    EXPECT_EQ(SelectFolder(), nullptr);
+    EXPECT_EQ(GetSaveFolderItem("TEXT", "ExtractDatabase"), nullptr);
+    EXPECT_EQ(reader.directories, (std::vector<QString>{QDir::homePath(), QDir::homePath()}));
+  }
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(contents(), before);
+}
+
+// Watches for the message box and notes, once it has taken its place, where it stands and
+// over which window; then answers it.
+class MessageBoxPlace : public QObject {
+ public:
+  MessageBoxPlace() { QCoreApplication::instance()->installEventFilter(this); }
+  ~MessageBoxPlace() override { QCoreApplication::instance()->removeEventFilter(this); }
+  QRect frame;
+  QWidget* parent = nullptr;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    auto* box = qobject_cast<QMessageBox*>(watched);
+    if (box && event->type() == QEvent::Show) {
+      QPointer<QMessageBox> guarded(box);
+      QTimer::singleShot(0, this, [this, guarded] {
+        if (!guarded) return;
+        frame = guarded->frameGeometry();
+        parent = guarded->parentWidget();
+        guarded->accept();
+      });
+    }
+    return false;
+  }
+};
+
+// The box stands over the main window even when another window is in front, and is wide
+// enough for its title beside a title bar's buttons.
+TEST_F(UiTest, AMessageBoxStandsOverTheMainWindowWideEnoughForItsTitle) {
+  SetInteraction(nullptr);
+  window->SetEndsApplication(true);
+  const Ref<TestWindow> help = New<TestWindow>("Help");
+  help->Constructor();
+  window->QtWindow()->move(60, 40);
+  help->QtWindow()->move(380, 300);
+  help->QtWindow()->activateWindow();
+  RunEventLoop();
+  MessageBoxPlace place;
+  MsgBox("Traitement terminé !");
+  window->SetEndsApplication(false);
+  help->Close();
+
+  EXPECT_EQ(place.parent, window->QtWindow());
+  const QPoint offset = place.frame.center() - window->QtWindow()->frameGeometry().center();
+  EXPECT_LE(offset.manhattanLength(), 2) << "centred " << offset.x() << "," << offset.y() << " away";
+  QFont title = QApplication::font();
+  title.setBold(true);
+  EXPECT_GE(place.frame.width(), QFontMetrics(title).horizontalAdvance(QStringLiteral("Quorvane")) + 200);
 }
 
 // ---- Runtime ------------------------------------------------------------------------------
