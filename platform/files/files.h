@@ -28,7 +28,9 @@ class FolderItem : public Object {
   const String& Name() const noexcept { return name_; }
   // The full path; a folder's has no separator at its end.
   const String& NativePath() const noexcept { return path_; }
-  // True when the entry is there, be it a link whose target is missing.
+  // True when the entry is there, be it a link whose target is missing, and when the system
+  // will not look at it (in a folder that may be listed but not entered, at a path longer than
+  // it takes): only a path that leads nowhere is missing.
   bool Exists() const;
   // True for a folder, or a link to one.
   bool Directory() const;
@@ -66,6 +68,12 @@ class FolderItem : public Object {
   std::optional<std::vector<Ref<FolderItem>>> entries_;
   int lastError_ = 0;
 };
+
+// Where the file at the path is: the path itself, or, when its last component is a link, where
+// the link leads, through links to links. The folders on the way are left to the system,
+// which follows them whenever the path is used. Empty when it cannot be told, with the OS
+// error number in `error`.
+String PathBehindLinks(const String& path, int& error);
 
 // The item for a path, existing or not. The path mode is accepted for its callers' sake:
 // native paths are the only kind there is here.

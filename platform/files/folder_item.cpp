@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 
 #include "platform/files/files.h"
 #include "platform/text/text.h"
@@ -23,6 +24,38 @@ String LastComponent(const String& path) {
   if (path == "/") return path;
   const std::size_t slash = path.rfind('/');
   return slash == String::npos ? path : path.substr(slash + 1);
+}
+
+// lstat of the path. A path longer than the system takes is looked at from its folder, when
+// the folder's own path is not too long: an entry that a folder lists is there to be seen.
+// 0, or the OS error number.
+int LookAt(const String& path, struct stat& st) {
+  if (::lstat(path.c_str(), &st) == 0) return 0;
+  if (errno != ENAMETOOLONG) return errno;
+  const std::size_t slash = path.rfind('/');
+  if (slash == String::npos || slash == 0) return ENAMETOOLONG;
+  const int folder = ::open(path.substr(0, slash).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) return errno;
+  const int error = ::fstatat(folder, path.c_str() + slash + 1, &st, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno;
+  ::close(folder);
+  return error;
+}
+
+// The errors that say that nothing is at the path, not that it cannot be looked at.
+bool LeadsNowhere(int error) { return error == ENOENT || error == ENOTDIR || error == ELOOP; }
+
+// The link's text, however long.
+int ReadLink(const String& path, std::size_t sizeHint, String& target) {
+  for (std::size_t size = std::max<std::size_t>(sizeHint + 1, 256);; size *= 2) {
+    target.resize(size);
+    const ssize_t n = ::readlink(path.c_str(), target.data(), size);
+    if (n < 0) return errno;
+    if (static_cast<std::size_t>(n) < size) {
+      target.resize(static_cast<std::size_t>(n));
+      return 0;
+    }
+    if (size > PATH_MAX) return ENAMETOOLONG;
+  }
 }
 
 std::optional<FileIdentity> IdentityOf(const String& path) {
@@ -49,7 +82,8 @@ FolderItem::FolderItem(String path, String name, std::shared_ptr<const Lineage> 
 
 bool FolderItem::Exists() const {
   struct stat st;
-  return ::lstat(path_.c_str(), &st) == 0;
+  const int error = LookAt(path_, st);
+  return error == 0 || !LeadsNowhere(error);
 }
 
 bool FolderItem::Directory() const {
@@ -135,5 +169,25 @@ void FolderItem::CreateAsFolder() {
 }
 
 Ref<FolderItem> GetFolderItem(std::string_view path, int /*pathMode*/) { return New<FolderItem>(path); }
+
+String PathBehindLinks(const String& path, int& error) {
+  constexpr int kMostLinks = 40;  // as the system follows, before it says ELOOP
+  String current = path;
+  for (int links = 0;; ++links) {
+    struct stat st;
+    error = LookAt(current, st);
+    if (error != 0) return String();
+    if (!S_ISLNK(st.st_mode)) return current;
+    String target;
+    error = links == kMostLinks ? ELOOP : ReadLink(current, static_cast<std::size_t>(st.st_size), target);
+    if (error != 0) return String();
+    if (!target.starts_with('/')) {
+      // A relative target is relative to the folder that holds the link ("" for "/").
+      const std::size_t slash = current.rfind('/');
+      target = (slash == String::npos ? String(".") : current.substr(0, slash)) + "/" + target;
+    }
+    current = std::move(target);
+  }
+}
 
 }  // namespace platform
