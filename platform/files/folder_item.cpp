@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstring>
 
 #include "platform/files/files.h"
 #include "platform/text/text.h"
@@ -77,7 +78,7 @@ String NumberedName(const String& name, int n) {
 FolderItem::FolderItem(std::string_view path)
     : path_(NormalisedPath(path)), name_(LastComponent(path_)) {}
 
-FolderItem::FolderItem(String path, String name, std::shared_ptr<const Lineage> enclosing)
+FolderItem::FolderItem(String path, String name, std::shared_ptr<const Enclosing> enclosing)
     : path_(std::move(path)), name_(std::move(name)), enclosing_(std::move(enclosing)) {}
 
 bool FolderItem::Exists() const {
@@ -93,13 +94,15 @@ bool FolderItem::Directory() const {
 
 void FolderItem::ReadEntries() {
   entries_.emplace();
+  current_ = nullptr;
+  currentIndex_ = 0;
   lastError_ = 0;
   DIR* dir = ::opendir(path_.c_str());
   if (!dir) {
     lastError_ = errno;
     return;
   }
-  std::vector<String> names;
+  Entries& entries = *entries_;
   for (;;) {
     errno = 0;
     const dirent* entry = ::readdir(dir);
@@ -108,36 +111,45 @@ void FolderItem::ReadEntries() {
       break;
     }
     const std::string_view name = entry->d_name;
-    if (name != "." && name != "..") names.emplace_back(name);
+    if (name == "." || name == "..") continue;
+    entries.starts.push_back(entries.names.size());
+    entries.names.append(name).push_back('\0');
   }
   ::closedir(dir);
-  std::sort(names.begin(), names.end());
+  entries.names.shrink_to_fit();
+  entries.starts.shrink_to_fit();
+  const char* const names = entries.names.data();
+  std::sort(entries.starts.begin(), entries.starts.end(),
+            [names](std::size_t a, std::size_t b) { return std::strcmp(names + a, names + b) < 0; });
 
-  auto lineage = std::make_shared<Lineage>(enclosing_ ? *enclosing_ : Lineage());
-  if (auto self = IdentityOf(path_)) lineage->push_back(*self);
-  const String prefix = path_ == "/" ? path_ : path_ + "/";
-  entries_->reserve(names.size());
-  for (String& name : names) {
-    String path = prefix + name;
-    entries_->push_back(Ref<FolderItem>(new FolderItem(std::move(path), std::move(name), lineage)));
-  }
+  entries.enclosing = enclosing_;
+  if (auto self = IdentityOf(path_)) entries.enclosing = std::make_shared<const Enclosing>(Enclosing{*self, enclosing_});
 }
 
 std::int64_t FolderItem::Count() {
   if (!entries_) ReadEntries();
-  return static_cast<std::int64_t>(entries_->size());
+  return static_cast<std::int64_t>(entries_->starts.size());
 }
 
 Ref<FolderItem> FolderItem::Item(std::int64_t index) {
   if (!entries_) ReadEntries();
-  if (index < 1 || index > static_cast<std::int64_t>(entries_->size())) return nullptr;
-  return (*entries_)[static_cast<std::size_t>(index - 1)];
+  if (index < 1 || index > static_cast<std::int64_t>(entries_->starts.size())) return nullptr;
+  if (index != currentIndex_) {
+    String name(entries_->names.data() + entries_->starts[static_cast<std::size_t>(index - 1)]);
+    String path = path_ == "/" ? path_ + name : path_ + "/" + name;
+    current_ = Ref<FolderItem>(new FolderItem(std::move(path), std::move(name), entries_->enclosing));
+    currentIndex_ = index;
+  }
+  return current_;
 }
 
 bool FolderItem::RevisitsEnclosingFolder() const {
   if (!enclosing_) return false;
   const auto self = IdentityOf(path_);
-  return self && std::find(enclosing_->begin(), enclosing_->end(), *self) != enclosing_->end();
+  if (!self) return false;
+  for (const Enclosing* folder = enclosing_.get(); folder; folder = folder->outer.get())
+    if (folder->identity == *self) return true;
+  return false;
 }
 
 String FolderItem::LastErrorMessage() const { return lastError_ ? ReasonOfError(lastError_) : String(); }

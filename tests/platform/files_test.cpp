@@ -166,6 +166,18 @@ TEST(FolderItem, AnEntryThatCannotBeLookedAtExists) {
   ::close(fd);
 }
 
+// A walk holds the item of the entry it is at, not the items of those it has been through.
+TEST(FolderItem, OnlyTheItemLastGivenIsKept) {
+  fixtures::TempDir dir;
+  for (const char* name : {"a", "b"}) fixtures::WriteFile(dir / name, "");
+  const Ref<FolderItem> folder = GetFolderItem(dir.str(), 3);
+  WeakRef<FolderItem> first(folder->Item(1).get());
+  EXPECT_EQ(folder->Item(1).get(), first.get());  // asked again: the same object
+  EXPECT_EQ(folder->Item(2)->Name(), "b");
+  EXPECT_EQ(first.get(), nullptr);
+  EXPECT_EQ(folder->Item(1)->Name(), "a");  // made again as it was
+}
+
 // ---- Links to files --------------------------------------------------------------------------
 
 TEST(PathBehindLinks, FollowsTheLastComponentToTheFileItself) {
