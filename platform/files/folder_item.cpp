@@ -59,10 +59,14 @@ int ReadLink(const String& path, std::size_t sizeHint, String& target) {
   }
 }
 
+FileIdentity IdentityIn(const struct stat& st) {
+  return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
 std::optional<FileIdentity> IdentityOf(const String& path) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return std::nullopt;
-  return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+  return IdentityIn(st);
 }
 
 // "stem (n).ext" for "stem.ext"; a leading dot does not start an extension.
@@ -103,6 +107,11 @@ void FolderItem::ReadEntries() {
     return;
   }
   Entries& entries = *entries_;
+  // The folder listed is the one that its entries are reached through, by whatever path.
+  struct stat self;
+  entries.enclosing = ::fstat(::dirfd(dir), &self) == 0
+                          ? std::make_shared<const Enclosing>(Enclosing{IdentityIn(self), enclosing_})
+                          : enclosing_;
   for (;;) {
     errno = 0;
     const dirent* entry = ::readdir(dir);
@@ -121,9 +130,6 @@ void FolderItem::ReadEntries() {
   const char* const names = entries.names.data();
   std::sort(entries.starts.begin(), entries.starts.end(),
             [names](std::size_t a, std::size_t b) { return std::strcmp(names + a, names + b) < 0; });
-
-  entries.enclosing = enclosing_;
-  if (auto self = IdentityOf(path_)) entries.enclosing = std::make_shared<const Enclosing>(Enclosing{*self, enclosing_});
 }
 
 std::int64_t FolderItem::Count() {
