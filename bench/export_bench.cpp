@@ -40,6 +40,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -559,7 +560,8 @@ fs::path EnsureTreeCorpus(const fs::path& corpus, const std::string& kind) {
   const fs::path tree = folder / "tree";
   const fs::path marker = folder / "tree.ready";
   if (kind == "deep" && DeepestPathLength(tree) >= PATH_MAX)
-    Fail("the deepest path under " + tree.string() + " would be longer than the system takes; give a shorter CORPUS_DIR");
+    Fail("the deepest path under " + tree.string() +
+         " would be longer than the system takes; give a shorter CORPUS_DIR");
   if (fs::exists(marker)) {
     std::printf("corpus: %s reused\n", tree.c_str());
     return folder;
@@ -624,7 +626,10 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg.starts_with("--big-rows=")) shape.bigRows = ParseCount(argv[i] + 11, "--big-rows");
-    else if (arg.starts_with("--repeat=")) repeat = static_cast<int>(ParseCount(argv[i] + 9, "--repeat")), repeatGiven = true;
+    else if (arg.starts_with("--repeat=")) {
+      repeat = static_cast<int>(ParseCount(argv[i] + 9, "--repeat"));
+      repeatGiven = true;
+    }
     else if (arg == "--tree=wide" || arg == "--tree=deep") tree = arg.substr(7);
     else if (arg.starts_with("--big-value=")) bigValue = ParseCount(argv[i] + 12, "--big-value");
     else if (arg == "--blob") blob = true;
@@ -632,28 +637,25 @@ int main(int argc, char** argv) {
     else Fail("unknown option " + std::string(arg));
   }
 
+  // One measure of memory, or of a large tree, with the main window: its corpus is made first.
+  auto measureWithWindow = [&](const std::function<int(Window1&)>& measure) {
+    standardMessageHandler = qInstallMessageHandler(QuietOffscreenNotices);
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    platform::Ref<Window1> window = ImplicitWindow1();
+    const int status = measure(*window);
+    window->Close();
+    platform::RuntimeReleaseWindows();
+    return status;
+  };
   if (bigValue > 0) {
     const fs::path folder = EnsureBigValueCorpus(corpus, bigValue, blob);
-    standardMessageHandler = qInstallMessageHandler(QuietOffscreenNotices);
-    int qtArgc = 1;
-    QApplication app(qtArgc, argv);
-    platform::Ref<Window1> window = ImplicitWindow1();
-    const int status = MeasureBigValue(*window, folder, bigValue);
-    window->Close();
-    platform::RuntimeReleaseWindows();
-    return status;
+    return measureWithWindow([&](Window1& window) { return MeasureBigValue(window, folder, bigValue); });
   }
-
   if (!tree.empty()) {
     const fs::path folder = EnsureTreeCorpus(corpus, tree);
-    standardMessageHandler = qInstallMessageHandler(QuietOffscreenNotices);
-    int qtArgc = 1;
-    QApplication app(qtArgc, argv);
-    platform::Ref<Window1> window = ImplicitWindow1();
-    const int status = MeasureTree(*window, folder, tree, repeatGiven ? repeat : 1);
-    window->Close();
-    platform::RuntimeReleaseWindows();
-    return status;
+    const int runs = repeatGiven ? repeat : 1;
+    return measureWithWindow([&](Window1& window) { return MeasureTree(window, folder, tree, runs); });
   }
 
   EnsureCorpus(corpus, shape);

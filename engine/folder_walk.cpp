@@ -174,8 +174,8 @@ void Window1::ScanDossier(const Ref<FolderItem>& folder, const Ref<TextOutputStr
         Ref<RecordSet> columns = db->FieldSchema(tables->IdxField(1)->StringValue());
         if (columns) {
           String line = Chr(9) + NameAsUtf8(folder->Item(i)->Name()) + Chr(9) +
-                        NameAsUtf8(tables->IdxField(1)->StringValue()) + " (" + Str(rows->RecordCount()) + ")" + Chr(9) +
-                        "Rowid";
+                        NameAsUtf8(tables->IdxField(1)->StringValue()) + " (" + Str(rows->RecordCount()) + ")" +
+                        Chr(9) + "Rowid";
           while (!columns->IsEOF()) {
             line += Chr(9);
             AppendNameAsUtf8(line, columns->IdxField(1)->StringValue());

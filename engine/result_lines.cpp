@@ -32,8 +32,8 @@ String FooterLine(const Ref<Date>& end) {
 
 // The part and the reason may hold names too: a table's, or one that SQLite quotes.
 String UnreadableLine(const String& entryName, const String& what, const String& reason) {
-  return Chr(9) + NameAsUtf8(entryName) + Chr(9) + kUnreadable + (what.empty() ? String() : " (" + NameAsUtf8(what) + ")") +
-         " : " + NameAsUtf8(reason);
+  return Chr(9) + NameAsUtf8(entryName) + Chr(9) + kUnreadable +
+         (what.empty() ? String() : " (" + NameAsUtf8(what) + ")") + " : " + NameAsUtf8(reason);
 }
 
 String CopyFailedLine(const String& entryName, const String& reason) {

@@ -70,7 +70,8 @@ TEST(NameAsUtf8, KeepsUtf8AndReadsEveryOtherByteAsWindows1252) {
       {"no-break space", "a\xA0" "b", "a\u00A0b"},
       {"windows-1252 letters and signs", "c\x9Cur \x80 l\x92" "ete \x93" "x\x94", "cœur € l’ete “x”"},
       {"unassigned bytes stay their controls", "\x81\x8D\x8F\x90\x9D", "\u0081\u008D\u008F\u0090\u009D"},
-      {"utf-8 and latin-1 in one path", "/T\xC3\xA9l\xC3\xA9" "chargements/donn\xE9" "es", "/Téléchargements/données"},
+      {"utf-8 and latin-1 in one path", "/T\xC3\xA9l\xC3\xA9" "chargements/donn\xE9" "es",
+       "/Téléchargements/données"},
       {"sequence cut at the end", "caf\xC3", "cafÃ"},
       {"overlong form", "\xC0\xAF", "À¯"},
       {"surrogate", "\xED\xA0\x80", "í\u00A0€"},
@@ -96,7 +97,8 @@ TEST(NameAsUtf8, AnyBytesGiveValidUtf8WithoutNulAndAreAsOnceConverted) {
   // Every byte but NUL reads as a character of its own: two names never read alike.
   for (int b = 0x80; b < 0x100; ++b)
     for (int c = b + 1; c < 0x100; ++c)
-      ASSERT_NE(NameAsUtf8(String(1, static_cast<char>(b))), NameAsUtf8(String(1, static_cast<char>(c)))) << b << " " << c;
+      ASSERT_NE(NameAsUtf8(String(1, static_cast<char>(b))), NameAsUtf8(String(1, static_cast<char>(c))))
+          << b << " " << c;
 }
 
 // ---- Numbers ------------------------------------------------------------------------------
