@@ -7,6 +7,7 @@
 //
 //   export_bench CORPUS_DIR [--big-rows=N] [--repeat=N]
 //   export_bench CORPUS_DIR --big-value=MIB [--blob]
+//   export_bench CORPUS_DIR --tree=wide|deep [--repeat=N]
 //
 // --big-rows (or QUORVANE_BENCH_BIG_ROWS) sets the rows of the big table, so that memory can
 // be compared across table sizes; --repeat sets the timed runs of each kind (default 5), which
@@ -14,10 +15,15 @@
 // --big-value measures memory alone: one run over a database whose one value is MIB MiB of
 // text (with --blob, of random bytes, written as X'...'), and the peak resident memory that it
 // adds to the process, as a multiple of the value.
+// --tree measures a run over a large tree, Recursif checked: "wide" is 300,000 files in 3
+// folders, "deep" 2,000 folders one inside the other, each holding a small database. It
+// prints the run's time (the median of --repeat runs, 1 unless given) and the peak resident
+// memory that the run adds to the process.
 
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,12 +33,14 @@
 #include <cerrno>
 #include <chrono>
 #include <cinttypes>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -355,12 +363,13 @@ struct RunOutcome {
   std::int64_t rows;
 };
 
-// One press of Start with the given AfficheInfo, every other option unchecked.
-RunOutcome ExportRun(Window1& window, bool afficheInfo, const fs::path& root, const fs::path& resultFile) {
+// One press of Start with the given AfficheInfo and Recursif, every other option unchecked.
+RunOutcome ExportRun(Window1& window, bool afficheInfo, const fs::path& root, const fs::path& resultFile,
+                     bool recursif = false) {
   window.TablesVides()->SetValue(false);
   window.NomsRubriques()->SetValue(false);
   window.AfficheInfo()->SetValue(afficheInfo);
-  window.Recursif()->SetValue(false);
+  window.Recursif()->SetValue(recursif);
   window.CopieBase()->SetValue(false);
   App::ArretTraitement = 0;
   BenchInteraction user(root.string(), resultFile.string());
@@ -482,6 +491,123 @@ std::int64_t ParseCount(const char* text, const char* what) {
   return value;
 }
 
+// ---- Large trees ----------------------------------------------------------------------------
+
+// A database of one table of one row, whose bytes every database of a tree copies.
+std::string SmallDatabaseBytes(const fs::path& scratch) {
+  sqlite3* db = nullptr;
+  if (sqlite3_open(scratch.c_str(), &db) != SQLITE_OK) Fail("cannot make " + scratch.string());
+  Exec(db, "PRAGMA journal_mode=OFF; CREATE TABLE t(v TEXT); INSERT INTO t VALUES ('ligne');");
+  sqlite3_close(db);
+  std::string bytes = ReadSmallFile(scratch);
+  fs::remove(scratch);
+  return bytes;
+}
+
+void WriteFileAt(int folder, const char* name, const std::string& bytes) {
+  const int fd = ::openat(folder, name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+    Fail(std::string("corpus: cannot write ") + name + ": " + std::strerror(errno));
+  ::close(fd);
+}
+
+constexpr int kWideFolders = 3;
+constexpr int kWideFilesPerFolder = 100'000;  // one of them a database
+constexpr int kDeepLevels = 2'000;
+constexpr char kDeepFolder[] = "d";
+constexpr char kDeepDatabase[] = "b.sqlite";
+
+// The deepest database's path, which the system must take whole.
+std::size_t DeepestPathLength(const fs::path& tree) {
+  return tree.string().size() + kDeepLevels * (1 + std::strlen(kDeepFolder)) + 1 + std::strlen(kDeepDatabase);
+}
+
+// The folders one inside the other are made from their enclosing folder's descriptor: the
+// deepest paths are longer than SQLite takes.
+void MakeDeepTree(const fs::path& tree, const std::string& database) {
+  int folder = ::open(tree.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  for (int level = 1; level <= kDeepLevels && folder >= 0; ++level) {
+    if (::mkdirat(folder, kDeepFolder, 0777) != 0) Fail(std::string("corpus: mkdir: ") + std::strerror(errno));
+    const int inner = ::openat(folder, kDeepFolder, O_PATH | O_DIRECTORY | O_CLOEXEC);
+    ::close(folder);
+    folder = inner;
+    if (folder >= 0) WriteFileAt(folder, kDeepDatabase, database);
+  }
+  if (folder < 0) Fail(std::string("corpus: open: ") + std::strerror(errno));
+  ::close(folder);
+}
+
+void MakeWideTree(const fs::path& tree, const std::string& database) {
+  for (int f = 1; f <= kWideFolders; ++f) {
+    const fs::path folderPath = tree / ("dossier_" + std::to_string(f));
+    fs::create_directories(folderPath);
+    const int folder = ::open(folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) Fail("corpus: cannot open " + folderPath.string());
+    WriteFileAt(folder, "base.sqlite", database);
+    for (int i = 1; i < kWideFilesPerFolder; ++i) {
+      char name[32];
+      std::snprintf(name, sizeof name, "f%06d.txt", i);
+      WriteFileAt(folder, name, "texte\n");
+    }
+    ::close(folder);
+  }
+}
+
+// Makes CORPUS/tree_KIND/tree unless its marker says it is there, in a child process: what
+// making it takes is no part of the run's memory. Gives CORPUS/tree_KIND.
+fs::path EnsureTreeCorpus(const fs::path& corpus, const std::string& kind) {
+  const fs::path folder = fs::absolute(corpus / ("tree_" + kind));
+  const fs::path tree = folder / "tree";
+  const fs::path marker = folder / "tree.ready";
+  if (kind == "deep" && DeepestPathLength(tree) >= PATH_MAX)
+    Fail("the deepest path under " + tree.string() +
+         " would be longer than the system takes; give a shorter CORPUS_DIR");
+  if (fs::exists(marker)) {
+    std::printf("corpus: %s reused\n", tree.c_str());
+    return folder;
+  }
+  std::fflush(stdout);
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t child = ::fork();
+  if (child < 0) Fail("fork");
+  if (child == 0) {
+    fs::remove_all(tree);
+    fs::create_directories(tree);
+    const std::string database = SmallDatabaseBytes(folder / "base.tmp");
+    if (kind == "deep")
+      MakeDeepTree(tree, database);
+    else
+      MakeWideTree(tree, database);
+    std::ofstream(marker) << kind << '\n';
+    std::_Exit(0);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || !fs::exists(marker)) Fail("cannot make " + tree.string());
+  std::printf("corpus: %s made in %.1f s\n", tree.c_str(), Seconds(std::chrono::steady_clock::now() - start));
+  return folder;
+}
+
+int MeasureTree(Window1& window, const fs::path& folder, const std::string& kind, int repeat) {
+  const bool deep = kind == "deep";
+  const std::int64_t rows = deep ? kDeepLevels : kWideFolders;  // one row per database
+  const long base = PeakResidentKiB();
+  std::vector<double> times;
+  for (int i = 0; i < repeat; ++i) {
+    const RunOutcome outcome = ExportRun(window, false, folder / "tree", folder / "resultat.txt", true);
+    if (outcome.rows != rows)
+      Fail("the run counted " + std::to_string(outcome.rows) + " rows, not " + std::to_string(rows));
+    times.push_back(outcome.seconds);
+  }
+  const long peak = PeakResidentKiB();
+  std::printf("tree %s (%s): run median %.3f s (runs:", kind.c_str(),
+              deep ? "2,000 levels, a database in each" : "300,000 files in 3 folders", Median(times));
+  for (double t : times) std::printf(" %.3f", t);
+  std::printf("); peak resident %.1f MiB, base %.1f MiB, added %.1f MiB\n", peak / 1024.0, base / 1024.0,
+              (peak - base) / 1024.0);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -493,28 +619,43 @@ int main(int argc, char** argv) {
   int repeat = 5;
   std::int64_t bigValue = 0;
   bool blob = false;
+  std::string tree;
+  bool repeatGiven = false;
   if (const char* rows = std::getenv("QUORVANE_BENCH_BIG_ROWS"); rows && *rows)
     shape.bigRows = ParseCount(rows, "QUORVANE_BENCH_BIG_ROWS");
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg.starts_with("--big-rows=")) shape.bigRows = ParseCount(argv[i] + 11, "--big-rows");
-    else if (arg.starts_with("--repeat=")) repeat = static_cast<int>(ParseCount(argv[i] + 9, "--repeat"));
+    else if (arg.starts_with("--repeat=")) {
+      repeat = static_cast<int>(ParseCount(argv[i] + 9, "--repeat"));
+      repeatGiven = true;
+    }
+    else if (arg == "--tree=wide" || arg == "--tree=deep") tree = arg.substr(7);
     else if (arg.starts_with("--big-value=")) bigValue = ParseCount(argv[i] + 12, "--big-value");
     else if (arg == "--blob") blob = true;
     else if (!arg.starts_with("--")) corpus = arg;
     else Fail("unknown option " + std::string(arg));
   }
 
-  if (bigValue > 0) {
-    const fs::path folder = EnsureBigValueCorpus(corpus, bigValue, blob);
+  // One measure of memory, or of a large tree, with the main window: its corpus is made first.
+  auto measureWithWindow = [&](const std::function<int(Window1&)>& measure) {
     standardMessageHandler = qInstallMessageHandler(QuietOffscreenNotices);
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     platform::Ref<Window1> window = ImplicitWindow1();
-    const int status = MeasureBigValue(*window, folder, bigValue);
+    const int status = measure(*window);
     window->Close();
     platform::RuntimeReleaseWindows();
     return status;
+  };
+  if (bigValue > 0) {
+    const fs::path folder = EnsureBigValueCorpus(corpus, bigValue, blob);
+    return measureWithWindow([&](Window1& window) { return MeasureBigValue(window, folder, bigValue); });
+  }
+  if (!tree.empty()) {
+    const fs::path folder = EnsureTreeCorpus(corpus, tree);
+    const int runs = repeatGiven ? repeat : 1;
+    return measureWithWindow([&](Window1& window) { return MeasureTree(window, folder, tree, runs); });
   }
 
   EnsureCorpus(corpus, shape);

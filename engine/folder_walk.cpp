@@ -198,12 +198,13 @@ void Window1::ScanDossier(const Ref<FolderItem>& folder, const Ref<TextOutputStr
       if (!NomsRubriques()->Value()) {
         Ref<RecordSet> columns = db->FieldSchema(tables->IdxField(1)->StringValue());
         if (columns) {
-          String line = Chr(9) + folder->Item(i)->Name() + Chr(9) + tables->IdxField(1)->StringValue() + " (" +
-                        Str(rows->RecordCount()) + ")" + Chr(9) + "Rowid";
+          String line = Chr(9) + NameAsUtf8(folder->Item(i)->Name()) + Chr(9) +
+                        NameAsUtf8(tables->IdxField(1)->StringValue()) + " (" + Str(rows->RecordCount()) + ")" +
+                        Chr(9) + "Rowid";
           while (!columns->IsEOF()) {
             if (columns->IdxField(2)->StringView().empty()) {
               line += Chr(9);
-              line += columns->IdxField(1)->StringValue();
+              AppendNameAsUtf8(line, columns->IdxField(1)->StringValue());
             }
             columns->MoveNext();
             RuntimeBackgroundTask();
@@ -228,9 +229,9 @@ void Window1::ScanDossier(const Ref<FolderItem>& folder, const Ref<TextOutputStr
           if (line.capacity() > (std::size_t{1} << 24)) String().swap(line);  // a huge value's room goes back
           line.clear();
           line += Chr(9);
-          line += folder->Item(i)->Name();
+          AppendNameAsUtf8(line, folder->Item(i)->Name());
           line += Chr(9);
-          line += tables->IdxField(1)->StringView();
+          AppendNameAsUtf8(line, tables->IdxField(1)->StringView());
           if (!rowidCell) line += Chr(9);
           for (int field = 1; field <= fieldCount; ++field) {
             line += Chr(9);

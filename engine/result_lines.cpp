@@ -21,21 +21,23 @@ String DescriptionLine() {
 String CountLine(std::int64_t entryCount) { return "Nb de bases de données : " + Str(entryCount); }
 
 String NameLine(const String& entryName, const String& entryPath) {
-  return "Nom du fichier suivant : " + entryName + " (dossier :" + entryPath + " )";
+  return "Nom du fichier suivant : " + NameAsUtf8(entryName) + " (dossier :" + NameAsUtf8(entryPath) + " )";
 }
 
-String NotADatabaseLine(const String& entryName) { return Chr(9) + entryName + Chr(9) + kNotADatabase; }
+String NotADatabaseLine(const String& entryName) { return Chr(9) + NameAsUtf8(entryName) + Chr(9) + kNotADatabase; }
 
 String FooterLine(const Ref<Date>& end) {
   return "fichier terminé le " + end->LongDate() + " à " + end->LongTime();
 }
 
+// The part and the reason may hold names too: a table's, or one that SQLite quotes.
 String UnreadableLine(const String& entryName, const String& what, const String& reason) {
-  return Chr(9) + entryName + Chr(9) + kUnreadable + (what.empty() ? String() : " (" + what + ")") + " : " + reason;
+  return Chr(9) + NameAsUtf8(entryName) + Chr(9) + kUnreadable +
+         (what.empty() ? String() : " (" + NameAsUtf8(what) + ")") + " : " + NameAsUtf8(reason);
 }
 
 String CopyFailedLine(const String& entryName, const String& reason) {
-  return Chr(9) + entryName + Chr(9) + kCopyFailed + " : " + reason;
+  return Chr(9) + NameAsUtf8(entryName) + Chr(9) + kCopyFailed + " : " + NameAsUtf8(reason);
 }
 
 namespace {

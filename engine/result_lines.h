@@ -1,8 +1,9 @@
 // The form of every line of the result file.
 //
 // Cells are separated by TAB; a line that carries cells begins with one, so that its first
-// cell is empty, and none ends with one. Names and paths are written as they stand; only the
-// row values are cleaned.
+// cell is empty, and none ends with one. Names and paths are written as UTF-8 text
+// (NameAsUtf8: bytes that are no UTF-8 read as Windows-1252), TABs, CRs and LFs as they stand;
+// only the row values are cleaned.
 #pragma once
 
 #include <cstdint>

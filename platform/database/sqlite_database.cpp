@@ -991,13 +991,12 @@ bool SQLiteDatabase::Connect() {
   SetError(String());
   if (!databaseFile_) return false;
   // SQLite keeps a database's -wal and -shm beside the real file, not beside a link to it.
-  char* real = ::realpath(databaseFile_->NativePath().c_str(), nullptr);
-  if (!real) {
-    if (!Missing(errno)) SetError(ReasonOfError(errno));
+  int error = 0;
+  const String path = PathBehindLinks(databaseFile_->NativePath(), error);
+  if (path.empty()) {
+    if (!Missing(error)) SetError(ReasonOfError(error));
     return false;
   }
-  const String path = real;
-  std::free(real);
   int hold = -1;
   const Probe probe = ProbeFile(path, &hold);
   if (probe.kind == Kind::Unreadable) SetError(ReasonOfError(probe.error));

@@ -20,7 +20,8 @@ struct FileIdentity {
 
 // A file or folder by its path. A folder's entries are read once, at the first Count or Item,
 // sorted by name in byte order, hidden ones included: indexes 1 to Count give the same
-// entries for the life of the object.
+// entries for the life of the object. Only their names are kept, and the item last given: a
+// walk of a large tree holds the folders on its way down, not everything it went through.
 class FolderItem : public Object {
  public:
   explicit FolderItem(std::string_view path);
@@ -28,13 +29,16 @@ class FolderItem : public Object {
   const String& Name() const noexcept { return name_; }
   // The full path; a folder's has no separator at its end.
   const String& NativePath() const noexcept { return path_; }
-  // True when the entry is there, be it a link whose target is missing.
+  // True when the entry is there, be it a link whose target is missing, and when the system
+  // will not look at it (in a folder that may be listed but not entered, at a path longer than
+  // it takes): only a path that leads nowhere is missing.
   bool Exists() const;
   // True for a folder, or a link to one.
   bool Directory() const;
 
   std::int64_t Count();
-  // The entry at index 1 to Count, or nil outside that range.
+  // The entry at index 1 to Count, or nil outside that range. Asked again for the same index,
+  // it gives the same object until another index is asked for.
   Ref<FolderItem> Item(std::int64_t index);
   // After Count or Item of a folder whose entries could not all be read: the OS error number
   // (0 when they could), and why in French.
@@ -56,16 +60,36 @@ class FolderItem : public Object {
   bool RevisitsEnclosingFolder() const;
 
  private:
-  using Lineage = std::vector<FileIdentity>;
-  FolderItem(String path, String name, std::shared_ptr<const Lineage> enclosing);
+  // The folders through which an entry was reached, innermost first: one link per folder,
+  // shared by all that was reached through it.
+  struct Enclosing {
+    FileIdentity identity;
+    std::shared_ptr<const Enclosing> outer;
+  };
+  // A folder's entries: their names one after the other, each ended by a NUL, and where each
+  // begins, in byte order of the names.
+  struct Entries {
+    String names;
+    std::vector<std::size_t> starts;
+    std::shared_ptr<const Enclosing> enclosing;  // for the entries: this folder and its own
+  };
+  FolderItem(String path, String name, std::shared_ptr<const Enclosing> enclosing);
   void ReadEntries();
 
   String path_;
   String name_;
-  std::shared_ptr<const Lineage> enclosing_;  // the folders this entry was reached through
-  std::optional<std::vector<Ref<FolderItem>>> entries_;
+  std::shared_ptr<const Enclosing> enclosing_;  // the folders this entry was reached through
+  std::optional<Entries> entries_;
+  std::int64_t currentIndex_ = 0;  // the index of current_, the item that Item gave last
+  Ref<FolderItem> current_;
   int lastError_ = 0;
 };
+
+// Where the file at the path is: the path itself, or, when its last component is a link, where
+// the link leads, through links to links. The folders on the way are left to the system,
+// which follows them whenever the path is used. Empty when it cannot be told, with the OS
+// error number in `error`.
+String PathBehindLinks(const String& path, int& error);
 
 // The item for a path, existing or not. The path mode is accepted for its callers' sake:
 // native paths are the only kind there is here.

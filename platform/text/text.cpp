@@ -174,6 +174,61 @@ std::size_t ValidUtf8Prefix(std::string_view text) noexcept {
   return at;
 }
 
+namespace {
+
+// Windows-1252's characters for the bytes 0x80 to 0x9F, where Latin-1 has only controls.
+constexpr std::uint16_t kWindows1252[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+// True when every byte is ASCII and none is NUL; eight are looked at in one word.
+bool AsciiWithoutNul(std::string_view text) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+  const char* p = text.data();
+  std::size_t left = text.size();
+  for (; left >= 8; p += 8, left -= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    // A byte of 0 borrows in the subtraction and sets its high bit; so does a byte >= 0x80.
+    if (((word | (word - kOnes)) & kHighBits) != 0) return false;
+  }
+  for (; left > 0; ++p, --left)
+    if (*p == '\0' || static_cast<unsigned char>(*p) >= 0x80) return false;
+  return true;
+}
+
+}  // namespace
+
+void AppendNameAsUtf8(String& out, std::string_view name) {
+  if (AsciiWithoutNul(name) ||
+      (ValidUtf8Prefix(name) == name.size() && name.find('\0') == std::string_view::npos)) {
+    out.append(name);
+    return;
+  }
+  while (!name.empty()) {
+    const auto byte = static_cast<unsigned char>(name[0]);
+    std::size_t length = byte < 0x80 ? 1 : Utf8CharacterLength(name);
+    if (length == 0) {
+      out += ChrMultiByte(byte < 0xA0 ? kWindows1252[byte - 0x80] : byte);
+      length = 1;
+    } else if (byte == 0) {
+      out += ' ';
+    } else {
+      out.append(name.substr(0, length));
+    }
+    name.remove_prefix(length);
+  }
+}
+
+String NameAsUtf8(std::string_view name) {
+  String out;
+  out.reserve(name.size());
+  AppendNameAsUtf8(out, name);
+  return out;
+}
+
 String ConvertEncoding(const String& text, const Ref<TextEncoding>& encoding) {
   if (encoding->Code() != 44) return text;
   std::string_view rest = text;

@@ -57,6 +57,16 @@ std::size_t ValidUtf8Prefix(std::string_view text) noexcept;
 // The length of the valid UTF-8 character at the start of the text, or 0 when there is none.
 std::size_t Utf8CharacterLength(std::string_view text) noexcept;
 
+// A name as UTF-8 text: a file, folder, table or column name, a path, or what the system says
+// of one. Linux names are bytes, and archives made on older systems hold names in their
+// 8-bit encodings: each byte that is no part of a UTF-8 character is read as Windows-1252,
+// so that "donn\xE9es" reads "données" and "c\x9Cur" "cœur" (its five unassigned bytes read
+// as the controls of those codes, as in Latin-1). A NUL becomes a blank; everything else, TAB,
+// CR and LF included, stays as it is. A valid name without NUL is appended as it stands, after
+// one quick look.
+void AppendNameAsUtf8(String& out, std::string_view name);
+String NameAsUtf8(std::string_view name);
+
 // Encoding number 44 is UTF-8, the only one the system asks for.
 Ref<TextEncoding> EncodingsGetter(int code);
 // The text in the given encoding. For UTF-8 a valid text is returned unchanged and each

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <functional>
 #include <random>
 #include <string>
@@ -125,6 +126,93 @@ TEST(FolderItem, ExistsAndDirectory) {
     const Ref<FolderItem> item = folder->Item(i);
     EXPECT_TRUE(item->Exists()) << item->Name();
     EXPECT_EQ(item->Directory(), item->Name() == "folder" || item->Name() == "link-to-folder") << item->Name();
+  }
+}
+
+// An entry that its folder lists is there, even where the system will not look at it: in a
+// folder that may be listed but not entered, or at a path longer than the system takes. Only
+// what leads nowhere is missing.
+TEST(FolderItem, AnEntryThatCannotBeLookedAtExists) {
+  fixtures::TempDir dir;
+  fs::create_directory(dir / "ferme");
+  fixtures::WriteFile(dir / "ferme" / "a.sqlite", "x");
+  fs::create_directory(dir / "ferme" / "sous");
+  ::chmod((dir / "ferme").c_str(), 0644);
+  {
+    fixtures::Unprivileged nobody(dir.path());
+    const Ref<FolderItem> closed = GetFolderItem((dir / "ferme").string(), 3);
+    ASSERT_EQ(Names(closed), (std::vector<String>{"a.sqlite", "sous"}));
+    for (std::int64_t i = 1; i <= closed->Count(); ++i) {
+      EXPECT_TRUE(closed->Item(i)->Exists()) << closed->Item(i)->Name();
+      EXPECT_TRUE(GetFolderItem(closed->Item(i)->NativePath(), 3)->Exists()) << closed->Item(i)->Name();
+    }
+    EXPECT_FALSE(GetFolderItem((dir / "absent" / "a.sqlite").string(), 3)->Exists());
+  }
+
+  // A folder whose path fits, holding a file whose path does not.
+  path folder = dir.path();
+  while (folder.string().size() + 201 <= 4050) folder /= String(200, 'd');
+  fs::create_directories(folder);
+  const String name(4100 - folder.string().size(), 'b');
+  const int fd = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  const int file = ::openat(fd, name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+  ASSERT_GE(file, 0) << std::strerror(errno);
+  ::close(file);
+  const Ref<FolderItem> item = GetFolderItem(folder.string() + "/" + name, 3);
+  EXPECT_TRUE(item->Exists());
+  ASSERT_EQ(::unlinkat(fd, name.c_str(), 0), 0);
+  EXPECT_FALSE(item->Exists());  // gone: its folder says so
+  ::close(fd);
+}
+
+// A walk holds the item of the entry it is at, not the items of those it has been through.
+TEST(FolderItem, OnlyTheItemLastGivenIsKept) {
+  fixtures::TempDir dir;
+  for (const char* name : {"a", "b"}) fixtures::WriteFile(dir / name, "");
+  const Ref<FolderItem> folder = GetFolderItem(dir.str(), 3);
+  WeakRef<FolderItem> first(folder->Item(1).get());
+  EXPECT_EQ(folder->Item(1).get(), first.get());  // asked again: the same object
+  EXPECT_EQ(folder->Item(2)->Name(), "b");
+  EXPECT_EQ(first.get(), nullptr);
+  EXPECT_EQ(folder->Item(1)->Name(), "a");  // made again as it was
+}
+
+// ---- Links to files --------------------------------------------------------------------------
+
+TEST(PathBehindLinks, FollowsTheLastComponentToTheFileItself) {
+  fixtures::TempDir dir;
+  fs::create_directories(dir / "ailleurs" / "bas");
+  fixtures::WriteFile(dir / "ailleurs" / "base.sqlite", "");
+  fixtures::WriteFile(dir / "fichier", "");
+  fs::create_symlink(dir / "ailleurs" / "base.sqlite", dir / "absolu");
+  fs::create_symlink("ailleurs/base.sqlite", dir / "relatif");
+  fs::create_symlink("relatif", dir / "lien-de-lien");
+  fs::create_symlink("../base.sqlite", dir / "ailleurs" / "bas" / "remonte");
+  fs::create_directory_symlink(dir / "ailleurs", dir / "dossier-lie");
+  fs::create_symlink("absent", dir / "pendant");
+  fs::create_symlink("boucle", dir / "boucle");
+  const String base = dir.str();
+  struct Case {
+    const char* path;
+    String behind;  // empty when there is none
+    int error;
+  };
+  const Case cases[] = {
+      {"fichier", base + "/fichier", 0},
+      {"absolu", base + "/ailleurs/base.sqlite", 0},
+      {"relatif", base + "/ailleurs/base.sqlite", 0},
+      {"lien-de-lien", base + "/ailleurs/base.sqlite", 0},
+      {"ailleurs/bas/remonte", base + "/ailleurs/bas/../base.sqlite", 0},
+      {"dossier-lie/base.sqlite", base + "/dossier-lie/base.sqlite", 0},  // a folder on the way is the system's
+      {"absent", "", ENOENT},
+      {"pendant", "", ENOENT},
+      {"boucle", "", ELOOP},
+  };
+  for (const auto& c : cases) {
+    int error = -1;
+    EXPECT_EQ(PathBehindLinks(base + "/" + c.path, error), c.behind) << c.path;
+    EXPECT_EQ(error, c.error) << c.path;
   }
 }
 

@@ -57,6 +57,50 @@ TEST(ConvertEncoding, OutputIsAlwaysValidAndIdempotent) {
   EXPECT_EQ(once.substr(0, 128), every.substr(0, 128));
 }
 
+// ---- Names --------------------------------------------------------------------------------
+
+TEST(NameAsUtf8, KeepsUtf8AndReadsEveryOtherByteAsWindows1252) {
+  const EncodingCase cases[] = {
+      {"empty", "", ""},
+      {"ascii, longer than a word", "carnet_2024.sqlite", "carnet_2024.sqlite"},
+      {"TAB, CR and LF stay", "a\tb\rc\nd", "a\tb\rc\nd"},
+      {"valid UTF-8 stays", "données 日本 😀", "données 日本 😀"},
+      {"latin-1 name", "donn\xE9" "es.sqlite", "données.sqlite"},
+      {"latin-1 high letters", "\xC0\xE7\xFF", "Àçÿ"},
+      {"no-break space", "a\xA0" "b", "a\u00A0b"},
+      {"windows-1252 letters and signs", "c\x9Cur \x80 l\x92" "ete \x93" "x\x94", "cœur € l’ete “x”"},
+      {"unassigned bytes stay their controls", "\x81\x8D\x8F\x90\x9D", "\u0081\u008D\u008F\u0090\u009D"},
+      {"utf-8 and latin-1 in one path", "/T\xC3\xA9l\xC3\xA9" "chargements/donn\xE9" "es",
+       "/Téléchargements/données"},
+      {"sequence cut at the end", "caf\xC3", "cafÃ"},
+      {"overlong form", "\xC0\xAF", "À¯"},
+      {"surrogate", "\xED\xA0\x80", "í\u00A0€"},
+      {"NUL becomes a blank", "a\0b"s, "a b"},
+      {"NUL in a long valid name", "abcdefgh\0ijklmnop"s, "abcdefgh ijklmnop"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(NameAsUtf8(c.in), c.out) << c.what;
+    String line = "\tavant\t";
+    AppendNameAsUtf8(line, c.in);
+    EXPECT_EQ(line, "\tavant\t" + c.out) << c.what;
+  }
+}
+
+TEST(NameAsUtf8, AnyBytesGiveValidUtf8WithoutNulAndAreAsOnceConverted) {
+  String every;
+  for (int b = 0; b < 256; ++b) every += static_cast<char>(b);
+  every += every;
+  const String once = NameAsUtf8(every);
+  EXPECT_EQ(ValidUtf8Prefix(once), once.size());
+  EXPECT_EQ(once.find('\0'), String::npos);
+  EXPECT_EQ(NameAsUtf8(once), once);
+  // Every byte but NUL reads as a character of its own: two names never read alike.
+  for (int b = 0x80; b < 0x100; ++b)
+    for (int c = b + 1; c < 0x100; ++c)
+      ASSERT_NE(NameAsUtf8(String(1, static_cast<char>(b))), NameAsUtf8(String(1, static_cast<char>(c))))
+          << b << " " << c;
+}
+
 // ---- Numbers ------------------------------------------------------------------------------
 
 TEST(Str, IntegersAndZeroPadding) {

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,11 @@ class RunFixture : public ::testing::Test {
   std::vector<std::string> ResultLines(const fixtures::fs::path& result) const {
     return fixtures::Lines(fixtures::ReadFile(result));
   }
+
+  // Runs on the usual root, as the user nobody when asked, then checks that no input changed:
+  // the same files with the same bytes, and nothing more. Gives the result file's lines.
+  std::vector<std::string> RunKeepingInputs(const fixtures::fs::path& resultFile, bool unprivileged = false);
+  std::vector<std::string> RunKeepingInputs(bool unprivileged = false) { return RunKeepingInputs(result, unprivileged); }
 
   fixtures::TempDir temp;
   // The usual root folder and result file; the result file stands outside the root.
@@ -178,4 +184,17 @@ inline std::string RowOf(const std::string& database, const std::string& table, 
 // The column-name line of a MakeTable table.
 inline std::string ColumnsOf(const std::string& database, const std::string& table, int rows) {
   return Cells({database, table + " (" + std::to_string(rows) + ")", "Rowid", "v"});
+}
+
+inline std::vector<std::string> RunFixture::RunKeepingInputs(const fixtures::fs::path& resultFile, bool unprivileged) {
+  const auto before = fixtures::Snapshot(root);
+  const auto paths = AllPaths(root);
+  {
+    std::optional<fixtures::Unprivileged> nobody;
+    if (unprivileged) nobody.emplace(temp.path());
+    Run(root, resultFile);
+  }
+  EXPECT_EQ(Changes(before, fixtures::Snapshot(root)), std::vector<std::string>{});
+  EXPECT_EQ(AllPaths(root), paths);
+  return ResultLines(resultFile);
 }
