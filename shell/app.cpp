@@ -76,7 +76,7 @@ void RegisterApp() {
       .name = "App",
       .parent = Application::GetClass(),
       .members = {Member("Constructor", "%%", constructor)},
-      .properties = {AccessorProperty("ArretTraitement", "i4", kPropertyPublic | kPropertyShared | kPropertyReadWrite,
+      .properties = {AccessorProperty("ArretTraitement", kPropertyPublic | kPropertyShared | kPropertyReadWrite,
                                       static_cast<Getter>(&GetArretTraitement),
                                       static_cast<Setter>(&SetArretTraitement))},
       .make = &MakeObject<App>,
