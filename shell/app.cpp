@@ -6,11 +6,11 @@
 
 using namespace platform;
 
+static_assert(At(AppSlot::End) - kApplicationOperationCount == 1, "App adds its constructor to Application's 12");
+
 std::int32_t App::ArretTraitement = 0;
 
 namespace {
-
-ClassRecord* appClass = nullptr;  // the class's one global
 
 std::int32_t GetArretTraitement(App&) { return App::ArretTraitement; }
 void SetArretTraitement(App&, std::int32_t value) { App::ArretTraitement = value; }
@@ -39,11 +39,11 @@ void RegisterClasses() {
     getter();
   // Then the application's.
   FirstStartupHook();
-  RegisterApp();
-  RegisterWindow1();
-  RegisterMenuBar1Class();
+  SystemClass<App>::Register();
+  SystemClass<Window1>::Register();
+  SystemClass<MenuBar1>::Register();
   MenuBar1StartupHook();
-  RegisterAideW();
+  SystemClass<AideW>::Register();
 }
 
 void ApplicationBody() {
@@ -66,27 +66,20 @@ void ApplicationBody() {
 
 }  // namespace
 
-void RegisterApp() {
-  if (appClass) return;
-  using Constructor = void (*)(App&);
-  const Constructor constructor = [](App& app) { app.Constructor(); };
+// Its constructor after Application's operations, and its shared stop flag; unlike the
+// windows' classes, it carries no class attribute.
+SystemClassDefinition App::Definition() {
   using Getter = std::int32_t (*)(App&);
   using Setter = void (*)(App&, std::int32_t);
-  appClass = BuildClassRecord({
+  return {
       .name = "App",
       .parent = Application::GetClass(),
-      .members = {Member("Constructor", "%%", constructor)},
-      .properties = {AccessorProperty("ArretTraitement", "i4", kPropertyPublic | kPropertyShared | kPropertyReadWrite,
+      .operations = SYSTEM_CLASS_MEMBERS(App, AppOperations, APP_OPERATIONS),
+      .properties = {AccessorProperty("ArretTraitement", kPropertyPublic | kPropertyShared | kPropertyReadWrite,
                                       static_cast<Getter>(&GetArretTraitement),
                                       static_cast<Setter>(&SetArretTraitement))},
-      .make = &MakeObject<App>,
       .publicScope = false,
-  });
-}
-
-ClassRecord* App::GetClass() {
-  if (!appClass) RegisterApp();
-  return appClass;
+  };
 }
 
 void FirstStartupHook() {}

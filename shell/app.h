@@ -5,10 +5,17 @@
 
 #include "platform/runtime.h"
 #include "platform/ui.h"
+#include "shell/class_registration.h"
+
+// App's own operation, right after Application's, by the kinds of shell/class_registration.h.
+#define APP_OPERATIONS(METHOD, ...) METHOD(Constructor)
+
+SYSTEM_CLASS_PLACES(AppSlot, platform::kApplicationOperationCount, APP_OPERATIONS)
 
 class App : public platform::Application {
  public:
-  static platform::ClassRecord* GetClass();
+  // The record of the class "App", registered on first use.
+  static platform::ClassRecord* GetClass() { return SystemClass<App>::Record(); }
 
   // The stop request of an export run: 0 = go on, 1 = stop. Shared: one value for the
   // process, 0 when it starts.
@@ -16,15 +23,17 @@ class App : public platform::Application {
 
   // The code of the constructor: it does nothing.
   void Constructor() {}
+
+ private:
+  friend class SystemClass<App>;
+  // What the class adds to Application (app.cpp).
+  static SystemClassDefinition Definition();
 };
 
-// App's own operation, right after Application's.
+// Typed calls of App's own operation through the object's table.
 struct AppOperations {
-  static constexpr platform::Operation<void(App&)> Constructor{platform::kApplicationOperationCount};
+  SYSTEM_CLASS_TYPED_CALLS(App, AppSlot, APP_OPERATIONS)
 };
-
-// Registers the class "App"; a second registration changes nothing.
-void RegisterApp();
 
 // The start-up hooks: places kept for code that runs at those moments; they do nothing.
 // (The menu bar's code has its own, MenuBar1StartupHook.)

@@ -1,7 +1,5 @@
-// The help window's construction from its two property lists, and its text area's accessor.
+// The help window's construction from its two property lists.
 #include "shell/help_window.h"
-
-#include "shell/class_registration.h"
 
 #include <array>
 #include <cstdint>
@@ -91,12 +89,6 @@ constexpr std::string_view kAideWList = View(kWindowBytes);
 constexpr std::string_view kAideWTextArea1List = View(kTextArea1Bytes);
 constexpr std::string_view kAideWHelpText = kHelpText;
 
-// The control registered in the window under "TextArea1", as a TextArea; untested, since
-// _CreateControls0 registers one before anything looks the name up.
-Ref<TextArea> AideW::FindTextArea1(AideW& window) {
-  return RegisteredControl<TextArea>(window, "TextArea1");
-}
-
 // No menu bar of its own, unlike the main window: the list alone.
 void AideW::Layout() { RuntimeMassPropertySetter(Ref<Object>(this), kAideWList); }
 
@@ -108,7 +100,7 @@ void AideW::_CreateControls0() {
   const Ref<Object> made = WindowOperations::__New(*this, TextArea::GetClass());
   RuntimeCheckCast<RectControl>(made, RectControl::GetClass())->Constructor();
   WindowOperations::_AddControl(*this, String("TextArea1"), made);
-  FindTextArea1(*this)->SetLineSpacing(1.0);
-  FindTextArea1(*this)->SetTextUnit(0);
-  RuntimeMassPropertySetter(FindTextArea1(*this), kAideWTextArea1List);
+  RegisteredControl<TextArea>(*this, "TextArea1")->SetLineSpacing(1.0);
+  RegisteredControl<TextArea>(*this, "TextArea1")->SetTextUnit(0);
+  RuntimeMassPropertySetter(RegisteredControl<TextArea>(*this, "TextArea1"), kAideWTextArea1List);
 }

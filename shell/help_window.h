@@ -9,48 +9,30 @@
 
 #include "platform/runtime.h"
 #include "platform/ui.h"
+#include "shell/class_registration.h"
 
-// AideW's own virtual operations, in member order, by kind:
-//   HOOK(name)              "%%"           a construction hook
-//   HIDDEN(name)            "%%"           the control-creation method, marked Hidden
-//   CONTROL(name, Class)    "%o<Class>%"   the control registered under that name
-#define AIDEW_OPERATIONS(HOOK, HIDDEN, CONTROL) \
-  HOOK(Layout)                                  \
-  HOOK(CreateControls)                          \
-  HIDDEN(_CreateControls0)                      \
+// AideW's own virtual operations, in member order, by the kinds of shell/class_registration.h.
+#define AIDEW_OPERATIONS(METHOD, REPLACES, HIDDEN, CONTROL, ...) \
+  METHOD(Layout)                                                 \
+  METHOD(CreateControls)                                         \
+  HIDDEN(_CreateControls0)                                       \
   CONTROL(TextArea1, TextArea)
 
-// The places of AideW's own operations in its table, after Window's.
-enum class AideWSlot : std::size_t {
-  BeforeFirst = platform::kWindowOperationCount - 1,
-#define AIDEW_SLOT(name, ...) name,
-  AIDEW_OPERATIONS(AIDEW_SLOT, AIDEW_SLOT, AIDEW_SLOT)
-#undef AIDEW_SLOT
-  End
-};
-constexpr std::size_t At(AideWSlot slot) { return static_cast<std::size_t>(slot); }
-inline constexpr std::size_t kAideWOwnOperationCount =
-    static_cast<std::size_t>(AideWSlot::End) - platform::kWindowOperationCount;
+SYSTEM_CLASS_PLACES(AideWSlot, platform::kWindowOperationCount, AIDEW_OPERATIONS)
+inline constexpr std::size_t kAideWOwnOperationCount = At(AideWSlot::End) - platform::kWindowOperationCount;
 
 class AideW : public platform::Window {
  public:
   // The record of the class, registered on first use.
-  static platform::ClassRecord* GetClass();
+  static platform::ClassRecord* GetClass() { return SystemClass<AideW>::Record(); }
 
   // Typed calls of the class's own operations through a window's table.
   struct Operations {
-    template <class Signature>
-    using Op = platform::Operation<Signature>;
-#define AIDEW_HOOK_OP(name) static constexpr Op<void(AideW&)> name{At(AideWSlot::name)};
-#define AIDEW_CONTROL_OP(name, Class) \
-  static constexpr Op<platform::Ref<platform::Class>(AideW&)> name{At(AideWSlot::name)};
-    AIDEW_OPERATIONS(AIDEW_HOOK_OP, AIDEW_HOOK_OP, AIDEW_CONTROL_OP)
-#undef AIDEW_HOOK_OP
-#undef AIDEW_CONTROL_OP
+    SYSTEM_CLASS_TYPED_CALLS(AideW, AideWSlot, AIDEW_OPERATIONS)
   };
 
   // The text area, through the table.
-  platform::Ref<platform::TextArea> TextArea1() { return Operations::TextArea1(*this); }
+  SYSTEM_CLASS_ACCESSORS(AIDEW_OPERATIONS)
 
   // The code of the hooks. The platform and the window's own code reach them through the
   // table; a direct call runs the code itself.
@@ -59,14 +41,10 @@ class AideW : public platform::Window {
   void _CreateControls0();
 
  private:
-  friend struct AideWMembers;
-  // The code of the accessor TextArea1 in the table; the construction looks the text area
-  // up the same way.
-  static platform::Ref<platform::TextArea> FindTextArea1(AideW& window);
+  friend class SystemClass<AideW>;
+  // What the class adds to Window (help_window_class.cpp).
+  static SystemClassDefinition Definition();
 };
-
-// Registers the class with the platform; a second registration changes nothing.
-void RegisterAideW();
 
 // The one live help window, made and built when none lives.
 platform::Ref<AideW> ImplicitAideW();

@@ -1,7 +1,6 @@
 // The main window's construction from its property lists, and its small handlers.
 #include "shell/main_window.h"
 
-#include "shell/class_registration.h"
 #include "shell/help_window.h"
 #include "shell/main_window_lists.h"
 #include "shell/menu_bar.h"
@@ -9,10 +8,6 @@
 using namespace platform;
 
 namespace {
-
-// The platform's numbers of the events that the window binds.
-constexpr std::size_t kPushButtonAction = 15;
-constexpr std::size_t kLabelOpen = 2;
 
 ClassRecord* ClassOf(ControlKind kind) {
   switch (kind) {
@@ -38,41 +33,31 @@ void SetFontUnit(Window1& window, const ControlSpec& control) {
   }
 }
 
-// The nine handlers bound to their controls' events, each read from the window's table at
-// the moment its control is made.
-using ButtonEvent = HandlerRoutines<Window1, PushButton>;
-using LabelEvent = HandlerRoutines<Window1, Label>;
-
+// The handlers bound to their controls' events, one for each HANDLER row of the window's list,
+// each read from the window's table at the moment its control is made.
 struct Binding {
   std::string_view control;
-  std::size_t event;
+  std::string_view event;  // numbered in the control's class when it is bound
   Code (*handler)(Window1&);
   const char* signature;
   Code invoker;
   DispatchRoutine dispatch;
 };
 
-#define WINDOW1_BUTTON(control, handler)                                                            \
-  Binding{#control, kPushButtonAction, [](Window1& w) { return CodeOf(Window1::Operations::handler.In(w)); }, \
-          RecordTextOf<"( PushButton )">(), CodeOf(&ButtonEvent::Invoke), &ButtonEvent::Dispatch}
-#define WINDOW1_LABEL(control, handler)                                                      \
-  Binding{#control, kLabelOpen, [](Window1& w) { return CodeOf(Window1::Operations::handler.In(w)); }, \
-          RecordTextOf<"( Label )">(), CodeOf(&LabelEvent::Invoke), &LabelEvent::Dispatch}
+#define WINDOW1_BINDING(control, Event, Class)                                                             \
+  Binding{#control, #Event, [](Window1& w) { return CodeOf(Window1::Operations::control##_##Event.In(w)); }, \
+          RecordTextOf<"( " #Class " )">(), CodeOf(&HandlerRoutines<Window1, Class>::Invoke),              \
+          &HandlerRoutines<Window1, Class>::Dispatch},
 
 const Binding* BindingOf(std::string_view control) {
   static const Binding bindings[] = {
-      WINDOW1_BUTTON(BtnAide, BtnAide_Action),       WINDOW1_BUTTON(BtnQuitter, BtnQuitter_Action),
-      WINDOW1_LABEL(NbBases, NbBases_Open),          WINDOW1_LABEL(NbRecords, NbRecords_Open),
-      WINDOW1_LABEL(Nbtables, Nbtables_Open),        WINDOW1_LABEL(NomBase, NomBase_Open),
-      WINDOW1_LABEL(NomTable, NomTable_Open),        WINDOW1_LABEL(NomDossier, NomDossier_Open),
-      WINDOW1_BUTTON(BtnDemarrer, BtnDemarrer_Action),
-  };
+      WINDOW1_OPERATIONS(SYSTEM_ROW_NONE, SYSTEM_ROW_NONE, SYSTEM_ROW_NONE, SYSTEM_ROW_NONE, WINDOW1_BINDING,
+                         SYSTEM_ROW_NONE)};
   for (const Binding& binding : bindings)
     if (binding.control == control) return &binding;
   return nullptr;
 }
-#undef WINDOW1_BUTTON
-#undef WINDOW1_LABEL
+#undef WINDOW1_BINDING
 
 // Makes one control and finishes with it before the next: made inside the window, built,
 // registered under its name, given its font unit, configured from its list and bound to its
@@ -87,7 +72,7 @@ void MakeControl(Window1& window, const ControlSpec& control) {
     const Ref<RectControl> source = RegisteredControl<RectControl>(window, control.name);
     const Ref<Delegate> delegate =
         RuntimeCreateDelegate(binding->invoker, binding->handler(window), &window, binding->signature, 1);
-    RuntimeAddEventHandler(source, binding->event, binding->dispatch, delegate);
+    RuntimeAddEventHandler(source, RuntimeEventNumber(source->Record(), binding->event), binding->dispatch, delegate);
   }
 }
 

@@ -5,9 +5,10 @@
 
 using namespace platform;
 
+static_assert(At(MenuBar1Slot::End) - kMenuBarOperationCount == 2, "MenuBar1 adds two places to MenuBar's");
+
 namespace {
 
-ClassRecord* gMenuBar1Class = nullptr;
 Ref<MenuBar1> gMenuBar1Instance;
 
 // The shortcut of an entry that never gets one: the two separators.
@@ -34,58 +35,44 @@ void AppendToMenu(MenuBar1& bar, const String& menuName, const Ref<MenuItem>& it
   MenuItemOperations::Append(*menu, item);
 }
 
-void Untitled0(MenuBar1& bar) {
-  MenuItemOperations::Append(bar, MakeEntry(MenuItem::GetClass(), "FileMenu", "&Fichier", ""));
-  AppendToMenu(bar, "FileMenu", MakeEntry(QuitMenuItem::GetClass(), "FileQuit", "Quitter", "Cmd+Q"));
-}
-
-void Untitled1(MenuBar1& bar) {
-  ClassRecord* item = MenuItem::GetClass();
-  MenuItemOperations::Append(bar, MakeEntry(item, "EditMenu", "Edition", ""));
-  AppendToMenu(bar, "EditMenu", MakeEntry(item, "EditUndo", "Annuler", "Cmd+Z"));
-  AppendToMenu(bar, "EditMenu", MakeEntry(item, "UntitledMenu1", "-", kNotSet));
-  AppendToMenu(bar, "EditMenu", MakeEntry(item, "EditCut", "Couper", "Cmd+X"));
-  AppendToMenu(bar, "EditMenu", MakeEntry(item, "EditCopy", "&Copier", "Cmd+C"));
-  AppendToMenu(bar, "EditMenu", MakeEntry(item, "EditPaste", "Coller", "Cmd+V"));
-  AppendToMenu(bar, "EditMenu", MakeEntry(item, "EditClear", "Effacer", ""));
-  AppendToMenu(bar, "EditMenu", MakeEntry(item, "UntitledMenu0", "-", kNotSet));
-  AppendToMenu(bar, "EditMenu", MakeEntry(item, "EditSelectAll", "Tout Sélectionner", "Cmd+A"));
-}
-
-// In the place of MenuItem's Constructor without arguments, whose type it keeps.
-void Constructor(MenuItem& self) {
-  MenuBar1& bar = dynamic_cast<MenuBar1&>(self);
-  MenuBar1Operations::Untitled0(bar);
-  MenuBar1Operations::Untitled1(bar);
-}
-
 }  // namespace
 
-ClassRecord* MenuBar1::GetClass() { return MenuBar1Class(); }
-
-void RegisterMenuBar1Class() {
-  if (gMenuBar1Class) return;
-  // Constructor has the name and signature of MenuItem's Constructor without arguments and
-  // takes its place in the table; the two others follow MenuBar's operations.
-  gMenuBar1Class = BuildClassRecord({
-      .name = "MenuBar1.MenuBar1",
-      .parent = MenuBar::GetClass(),
-      .members = {Member("Untitled0", "%%", &Untitled0), Member("Untitled1", "%%", &Untitled1),
-                  Member("Constructor", "%%", &Constructor)},
-      .make = &MakeObject<MenuBar1>,
-  });
+void MenuBar1::Constructor() {
+  MenuBar1Operations::Untitled0(*this);
+  MenuBar1Operations::Untitled1(*this);
 }
 
-ClassRecord* MenuBar1Class() {
-  if (!gMenuBar1Class) RegisterMenuBar1Class();
-  return gMenuBar1Class;
+void MenuBar1::Untitled0() {
+  MenuItemOperations::Append(*this, MakeEntry(MenuItem::GetClass(), "FileMenu", "&Fichier", ""));
+  AppendToMenu(*this, "FileMenu", MakeEntry(QuitMenuItem::GetClass(), "FileQuit", "Quitter", "Cmd+Q"));
+}
+
+void MenuBar1::Untitled1() {
+  ClassRecord* item = MenuItem::GetClass();
+  MenuItemOperations::Append(*this, MakeEntry(item, "EditMenu", "Edition", ""));
+  AppendToMenu(*this, "EditMenu", MakeEntry(item, "EditUndo", "Annuler", "Cmd+Z"));
+  AppendToMenu(*this, "EditMenu", MakeEntry(item, "UntitledMenu1", "-", kNotSet));
+  AppendToMenu(*this, "EditMenu", MakeEntry(item, "EditCut", "Couper", "Cmd+X"));
+  AppendToMenu(*this, "EditMenu", MakeEntry(item, "EditCopy", "&Copier", "Cmd+C"));
+  AppendToMenu(*this, "EditMenu", MakeEntry(item, "EditPaste", "Coller", "Cmd+V"));
+  AppendToMenu(*this, "EditMenu", MakeEntry(item, "EditClear", "Effacer", ""));
+  AppendToMenu(*this, "EditMenu", MakeEntry(item, "UntitledMenu0", "-", kNotSet));
+  AppendToMenu(*this, "EditMenu", MakeEntry(item, "EditSelectAll", "Tout Sélectionner", "Cmd+A"));
+}
+
+SystemClassDefinition MenuBar1::Definition() {
+  return {
+      .name = "MenuBar1.MenuBar1",
+      .parent = MenuBar::GetClass(),
+      .operations = SYSTEM_CLASS_MEMBERS(MenuBar1, MenuBar1Operations, MENU_BAR1_OPERATIONS),
+  };
 }
 
 void MenuBar1StartupHook() {}
 
 Ref<MenuBar1> MenuBar1Instance() {
   if (!gMenuBar1Instance) {
-    Ref<MenuBar1> made = RuntimeCheckCast<MenuBar1>(RuntimeNewObject(MenuBar1Class()), MenuBar1Class());
+    Ref<MenuBar1> made = RuntimeCheckCast<MenuBar1>(RuntimeNewObject(MenuBar1::GetClass()), MenuBar1::GetClass());
     MenuItemOperations::Constructor(*made);
     gMenuBar1Instance = made;  // only a bar whose constructor returned
   }

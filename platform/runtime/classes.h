@@ -86,8 +86,8 @@ inline constexpr std::uintptr_t kPropertyShared = 2;
 // Read and written through the entry's getter and setter.
 inline constexpr std::uintptr_t kPropertyReadWrite = 4;
 // A property list may set it: its getter and setter take any Object and a value of the
-// declared type's kind (MakeProperty makes such entries); RuntimeMassPropertySetter sets no
-// other property.
+// declared type's kind (MakeProperty makes such entries, properties.h); RuntimeMassPropertySetter
+// sets no other property.
 inline constexpr std::uintptr_t kPropertyInLists = 16;
 
 // One property of a class: ten words.
@@ -119,6 +119,10 @@ struct EntryTable {
 using MemberTable = EntryTable<MemberEntry>;
 using PropertyTable = EntryTable<PropertyEntry>;
 
+// A class as registered. Some fields are there for the record's layout only, written at
+// registration and read by nothing in the platform: interfaceFlag, reserved, interfaceCount and
+// unusedCount here, and the words reserved1, reserved2 (and a property's entrySize) of the
+// member and property entries.
 struct ClassRecord {
   const char* name = nullptr;
   ClassRecord* parent = nullptr;
@@ -312,21 +316,6 @@ OwnMember HiddenMember(const char* name, const char* signature, Routine routine)
 template <class Routine>
 OwnMember PrivateMember(const char* name, const char* signature, Routine routine) {
   return {name, signature, CodeOf(routine), InvokerFor<Routine>(), false, false};
-}
-
-// A property entry from its getter and setter routines, whose types give its invokers.
-template <class Getter, class Setter>
-PropertyEntry AccessorProperty(const char* name, const char* type, std::uintptr_t flags, Getter getter,
-                               Setter setter) {
-  PropertyEntry entry;
-  entry.name = name;
-  entry.flags = flags;
-  entry.type = type;
-  entry.getter = CodeOf(getter);
-  entry.setter = CodeOf(setter);
-  entry.getterInvoker = InvokerFor<Getter>();
-  entry.setterInvoker = InvokerFor<Setter>();
-  return entry;
 }
 
 // ---- Typed calls through the table of virtual operations ----------------------------------

@@ -2,14 +2,13 @@
 
 namespace platform {
 
-PropertyKind KindOfType(std::string_view type) {
-  if (type == "b") return PropertyKind::Boolean;
-  if (type == "color") return PropertyKind::Colour;
-  if (type == "s") return PropertyKind::Text;
-  if (type == "d") return PropertyKind::Double;
-  if (type == "u1") return PropertyKind::Byte;
-  return PropertyKind::Integer;  // "i4" and the integer-coded enumerations
-}
+// Each kind's declared type is read back as that kind.
+static_assert([] {
+  for (PropertyKind kind : {PropertyKind::Boolean, PropertyKind::Integer, PropertyKind::Colour, PropertyKind::Text,
+                            PropertyKind::Double, PropertyKind::Byte})
+    if (KindOfType(TypeOfKind(kind)) != kind) return false;
+  return true;
+}());
 
 namespace {
 

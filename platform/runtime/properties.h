@@ -15,6 +15,8 @@
 #include <array>
 #include <cstdint>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 
 #include "platform/runtime/classes.h"
 
@@ -25,9 +27,30 @@ inline constexpr Color kWhite{0xFF, 0xFF, 0xFF};
 
 // How the values of a declared type are held in a list, and handed to its setter.
 enum class PropertyKind { Boolean, Integer, Colour, Text, Double, Byte };
+
 // The kind of a declared type: "b", "i4", "color", "s", "d", "u1"; the name of an
 // integer-coded enumeration ("State", "ButtonStyle") is an Integer.
-PropertyKind KindOfType(std::string_view type);
+constexpr PropertyKind KindOfType(std::string_view type) {
+  if (type == "b") return PropertyKind::Boolean;
+  if (type == "color") return PropertyKind::Colour;
+  if (type == "s") return PropertyKind::Text;
+  if (type == "d") return PropertyKind::Double;
+  if (type == "u1") return PropertyKind::Byte;
+  return PropertyKind::Integer;  // "i4" and the integer-coded enumerations
+}
+
+// The declared type that stands for a kind in a property entry.
+constexpr const char* TypeOfKind(PropertyKind kind) {
+  switch (kind) {
+    case PropertyKind::Boolean: return "b";
+    case PropertyKind::Integer: return "i4";
+    case PropertyKind::Colour: return "color";
+    case PropertyKind::Text: return "s";
+    case PropertyKind::Double: return "d";
+    case PropertyKind::Byte: return "u1";
+  }
+  return "i4";
+}
 
 namespace detail {
 
@@ -40,12 +63,24 @@ template <> struct KindValue<PropertyKind::Text> { using type = const String&; }
 template <> struct KindValue<PropertyKind::Double> { using type = double; };
 template <> struct KindValue<PropertyKind::Byte> { using type = std::uint8_t; };
 
+// The kind whose values are of the C++ type T; no other type makes a property.
+template <class T>
+struct KindOf;
+template <> struct KindOf<bool> { static constexpr PropertyKind value = PropertyKind::Boolean; };
+template <> struct KindOf<std::int32_t> { static constexpr PropertyKind value = PropertyKind::Integer; };
+template <> struct KindOf<Color> { static constexpr PropertyKind value = PropertyKind::Colour; };
+template <> struct KindOf<String> { static constexpr PropertyKind value = PropertyKind::Text; };
+template <> struct KindOf<double> { static constexpr PropertyKind value = PropertyKind::Double; };
+template <> struct KindOf<std::uint8_t> { static constexpr PropertyKind value = PropertyKind::Byte; };
+
+// The class and the value type of a setter.
 template <class M>
-struct MemberOf;
+struct SetterOf;
 template <class C, class T>
-struct MemberOf<T (C::*)() const> { using Class = C; };
-template <class C, class T>
-struct MemberOf<void (C::*)(T)> { using Class = C; };
+struct SetterOf<void (C::*)(T)> {
+  using Class = C;
+  using Value = std::remove_cvref_t<T>;
+};
 
 }  // namespace detail
 
@@ -54,17 +89,59 @@ template <PropertyKind K>
 using KindValue = typename detail::KindValue<K>::type;
 template <PropertyKind K>
 using KindResult = std::remove_cvref_t<KindValue<K>>;
+// The kind of the values of a C++ type.
+template <class T>
+inline constexpr PropertyKind kKindOf = detail::KindOf<std::remove_cvref_t<T>>::value;
 
-// A property entry for a platform class, from its getter and setter. Both run through
-// routines of the kind's own type, reached through the entry's getter and setter words.
-template <PropertyKind K, auto Getter, auto Setter>
-PropertyEntry MakeProperty(const char* name, const char* type) {
-  using C = typename detail::MemberOf<decltype(Setter)>::Class;
+// A property entry from its getter and setter routines, which pass one type of value: that
+// type's kind gives the declared type, and the routines' types give the invokers. A property
+// that lists set (kPropertyInLists) must take any Object and its kind's value, since
+// RuntimeMassPropertySetter calls its setter so; one that does not raises RuntimeException.
+template <class GetterSelf, class Result, class SetterSelf, class V>
+PropertyEntry AccessorProperty(const char* name, std::uintptr_t flags, Result (*getter)(GetterSelf&),
+                               void (*setter)(SetterSelf&, V)) {
+  static_assert(std::is_same_v<std::remove_cvref_t<Result>, std::remove_cvref_t<V>>,
+                "a property's getter gives the type of value that its setter takes");
+  constexpr PropertyKind kind = kKindOf<V>;
+  constexpr bool listable = std::is_same_v<GetterSelf, Object> && std::is_same_v<SetterSelf, Object> &&
+                            std::is_same_v<Result, KindResult<kind>> && std::is_same_v<V, KindValue<kind>>;
+  if ((flags & kPropertyInLists) && !listable)
+    throw RuntimeException(String("the property ") + name + " cannot be set by a property list");
+  PropertyEntry entry;
+  entry.name = name;
+  entry.flags = flags;
+  entry.type = TypeOfKind(kind);
+  entry.getter = CodeOf(getter);
+  entry.setter = CodeOf(setter);
+  entry.getterInvoker = InvokerFor<decltype(getter)>();
+  entry.setterInvoker = InvokerFor<decltype(setter)>();
+  return entry;
+}
+
+// A property entry for a platform class, from its getter and setter, that property lists set;
+// the setter's value type gives its kind and declared type. Both run through routines of the
+// kind's own type, reached through the entry's getter and setter words.
+template <auto Getter, auto Setter>
+PropertyEntry MakeProperty(const char* name) {
+  using C = typename detail::SetterOf<decltype(Setter)>::Class;
+  constexpr PropertyKind K = kKindOf<typename detail::SetterOf<decltype(Setter)>::Value>;
+  static_assert(std::is_same_v<std::remove_cvref_t<decltype((std::declval<const C&>().*Getter)())>, KindResult<K>>,
+                "a property's getter gives the type of value that its setter takes");
   using Get = KindResult<K> (*)(Object&);
   using Set = void (*)(Object&, KindValue<K>);
   Get get = [](Object& self) -> KindResult<K> { return (dynamic_cast<C&>(self).*Getter)(); };
   Set set = [](Object& self, KindValue<K> value) { (dynamic_cast<C&>(self).*Setter)(value); };
-  return AccessorProperty(name, type, kPropertyPublic | kPropertyReadWrite | kPropertyInLists, get, set);
+  return AccessorProperty(name, kPropertyPublic | kPropertyReadWrite | kPropertyInLists, get, set);
+}
+
+// The same for an integer-coded enumeration, whose declared type is the enumeration's name.
+template <auto Getter, auto Setter>
+PropertyEntry MakeEnumerationProperty(const char* name, const char* enumeration) {
+  static_assert(kKindOf<typename detail::SetterOf<decltype(Setter)>::Value> == PropertyKind::Integer,
+                "an enumeration's values are integers");
+  PropertyEntry entry = MakeProperty<Getter, Setter>(name);
+  entry.type = enumeration;
+  return entry;
 }
 
 // Sets, entry by entry in list order, each named property of the object to the entry's

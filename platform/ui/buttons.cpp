@@ -25,7 +25,7 @@ ClassRecord* GroupBox::GetClass() {
       .name = "GroupBox",
       .parent = RectControl::GetClass(),
       .properties = Joined(
-          {MakeProperty<PropertyKind::Text, &GroupBox::Caption, &GroupBox::SetCaption>("Caption", "s")},
+          {MakeProperty<&GroupBox::Caption, &GroupBox::SetCaption>("Caption")},
           FontProperties()),
       .make = &MakeObject<GroupBox>,
   });
@@ -48,11 +48,11 @@ ClassRecord* CheckBox::GetClass() {
       .parent = RectControl::GetClass(),
       .properties = Joined(
           {
-              MakeProperty<PropertyKind::Text, &CheckBox::Caption, &CheckBox::SetCaption>("Caption", "s"),
-              MakeProperty<PropertyKind::Integer, &CheckBox::State, &CheckBox::SetState>("State", "State"),
-              MakeProperty<PropertyKind::Boolean, &CheckBox::Value, &CheckBox::SetValue>("Value", "b"),
-              MakeProperty<PropertyKind::Text, &CheckBox::DataSource, &CheckBox::SetDataSource>("DataSource", "s"),
-              MakeProperty<PropertyKind::Text, &CheckBox::DataField, &CheckBox::SetDataField>("DataField", "s"),
+              MakeProperty<&CheckBox::Caption, &CheckBox::SetCaption>("Caption"),
+              MakeEnumerationProperty<&CheckBox::State, &CheckBox::SetState>("State", "State"),
+              MakeProperty<&CheckBox::Value, &CheckBox::SetValue>("Value"),
+              MakeProperty<&CheckBox::DataSource, &CheckBox::SetDataSource>("DataSource"),
+              MakeProperty<&CheckBox::DataField, &CheckBox::SetDataField>("DataField"),
           },
           FontProperties()),
       .make = &MakeObject<CheckBox>,
@@ -112,11 +112,11 @@ ClassRecord* PushButton::GetClass() {
       .events = {"Action", "MouseDown", "MouseDrag", "MouseUp"},
       .properties = Joined(
           {
-              MakeProperty<PropertyKind::Text, &PushButton::Caption, &PushButton::SetCaption>("Caption", "s"),
-              MakeProperty<PropertyKind::Boolean, &PushButton::Default, &PushButton::SetDefault>("Default", "b"),
-              MakeProperty<PropertyKind::Boolean, &PushButton::Cancel, &PushButton::SetCancel>("Cancel", "b"),
-              MakeProperty<PropertyKind::Integer, &PushButton::ButtonStyle, &PushButton::SetButtonStyle>(
-                  "ButtonStyle", "ButtonStyle"),
+              MakeProperty<&PushButton::Caption, &PushButton::SetCaption>("Caption"),
+              MakeProperty<&PushButton::Default, &PushButton::SetDefault>("Default"),
+              MakeProperty<&PushButton::Cancel, &PushButton::SetCancel>("Cancel"),
+              MakeEnumerationProperty<&PushButton::ButtonStyle, &PushButton::SetButtonStyle>("ButtonStyle",
+                                                                                              "ButtonStyle"),
           },
           FontProperties()),
       .make = &MakeObject<PushButton>,

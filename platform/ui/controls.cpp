@@ -40,10 +40,9 @@ ClassRecord* Control::GetClass() {
       .events = {"Close", "Open"},
       .properties =
           {
-              MakeProperty<PropertyKind::Text, &Control::Name, &Control::SetName>("Name", "s"),
-              MakeProperty<PropertyKind::Integer, &Control::Index, &Control::SetIndex>("Index", "i4"),
-              MakeProperty<PropertyKind::Integer, &Control::TabPanelIndex, &Control::SetTabPanelIndex>(
-                  "TabPanelIndex", "i4"),
+              MakeProperty<&Control::Name, &Control::SetName>("Name"),
+              MakeProperty<&Control::Index, &Control::SetIndex>("Index"),
+              MakeProperty<&Control::TabPanelIndex, &Control::SetTabPanelIndex>("TabPanelIndex"),
           },
   });
   return record;
@@ -108,24 +107,21 @@ ClassRecord* RectControl::GetClass() {
       .events = {"ConstructContextualMenu", "ContextualMenuAction", "DragEnter", "DragExit", "DragOver", "DropObject",
                  "KeyDown", "KeyUp", "MouseEnter", "MouseExit", "MouseMove", "MouseWheel"},
       .properties = {
-          MakeProperty<PropertyKind::Integer, &RectControl::Left, &RectControl::SetLeft>("Left", "i4"),
-          MakeProperty<PropertyKind::Integer, &RectControl::Top, &RectControl::SetTop>("Top", "i4"),
-          MakeProperty<PropertyKind::Integer, &RectControl::Width, &RectControl::SetWidth>("Width", "i4"),
-          MakeProperty<PropertyKind::Integer, &RectControl::Height, &RectControl::SetHeight>("Height", "i4"),
-          MakeProperty<PropertyKind::Boolean, &RectControl::LockLeft, &RectControl::SetLockLeft>("LockLeft", "b"),
-          MakeProperty<PropertyKind::Boolean, &RectControl::LockTop, &RectControl::SetLockTop>("LockTop", "b"),
-          MakeProperty<PropertyKind::Boolean, &RectControl::LockRight, &RectControl::SetLockRight>("LockRight", "b"),
-          MakeProperty<PropertyKind::Boolean, &RectControl::LockBottom, &RectControl::SetLockBottom>("LockBottom",
-                                                                                                     "b"),
-          MakeProperty<PropertyKind::Integer, &RectControl::TabIndex, &RectControl::SetTabIndex>("TabIndex", "i4"),
-          MakeProperty<PropertyKind::Boolean, &RectControl::TabStop, &RectControl::SetTabStop>("TabStop", "b"),
-          MakeProperty<PropertyKind::Boolean, &RectControl::Enabled, &RectControl::SetEnabled>("Enabled", "b"),
-          MakeProperty<PropertyKind::Boolean, &RectControl::Visible, &RectControl::SetVisible>("Visible", "b"),
-          MakeProperty<PropertyKind::Text, &RectControl::HelpTag, &RectControl::SetHelpTag>("HelpTag", "s"),
-          MakeProperty<PropertyKind::Boolean, &RectControl::AutoDeactivate, &RectControl::SetAutoDeactivate>(
-              "AutoDeactivate", "b"),
-          MakeProperty<PropertyKind::Text, &RectControl::InitialParent, &RectControl::SetInitialParent>(
-              "InitialParent", "s"),
+          MakeProperty<&RectControl::Left, &RectControl::SetLeft>("Left"),
+          MakeProperty<&RectControl::Top, &RectControl::SetTop>("Top"),
+          MakeProperty<&RectControl::Width, &RectControl::SetWidth>("Width"),
+          MakeProperty<&RectControl::Height, &RectControl::SetHeight>("Height"),
+          MakeProperty<&RectControl::LockLeft, &RectControl::SetLockLeft>("LockLeft"),
+          MakeProperty<&RectControl::LockTop, &RectControl::SetLockTop>("LockTop"),
+          MakeProperty<&RectControl::LockRight, &RectControl::SetLockRight>("LockRight"),
+          MakeProperty<&RectControl::LockBottom, &RectControl::SetLockBottom>("LockBottom"),
+          MakeProperty<&RectControl::TabIndex, &RectControl::SetTabIndex>("TabIndex"),
+          MakeProperty<&RectControl::TabStop, &RectControl::SetTabStop>("TabStop"),
+          MakeProperty<&RectControl::Enabled, &RectControl::SetEnabled>("Enabled"),
+          MakeProperty<&RectControl::Visible, &RectControl::SetVisible>("Visible"),
+          MakeProperty<&RectControl::HelpTag, &RectControl::SetHelpTag>("HelpTag"),
+          MakeProperty<&RectControl::AutoDeactivate, &RectControl::SetAutoDeactivate>("AutoDeactivate"),
+          MakeProperty<&RectControl::InitialParent, &RectControl::SetInitialParent>("InitialParent"),
       },
   });
   return record;
@@ -348,11 +344,11 @@ void TextControl::SetTextUnit(std::uint8_t unit) {
 
 std::vector<PropertyEntry> FontProperties() {
   return {
-      MakeProperty<PropertyKind::Text, &TextControl::TextFont, &TextControl::SetTextFont>("TextFont", "s"),
-      MakeProperty<PropertyKind::Boolean, &TextControl::Bold, &TextControl::SetBold>("Bold", "b"),
-      MakeProperty<PropertyKind::Boolean, &TextControl::Italic, &TextControl::SetItalic>("Italic", "b"),
-      MakeProperty<PropertyKind::Boolean, &TextControl::Underline, &TextControl::SetUnderline>("Underline", "b"),
-      MakeProperty<PropertyKind::Byte, &TextControl::TextUnit, &TextControl::SetTextUnit>("TextUnit", "u1"),
+      MakeProperty<&TextControl::TextFont, &TextControl::SetTextFont>("TextFont"),
+      MakeProperty<&TextControl::Bold, &TextControl::SetBold>("Bold"),
+      MakeProperty<&TextControl::Italic, &TextControl::SetItalic>("Italic"),
+      MakeProperty<&TextControl::Underline, &TextControl::SetUnderline>("Underline"),
+      MakeProperty<&TextControl::TextUnit, &TextControl::SetTextUnit>("TextUnit"),
   };
 }
 

@@ -18,8 +18,8 @@ ClassRecord* ProgressBar::GetClass() {
       .name = "ProgressBar",
       .parent = RectControl::GetClass(),
       .properties = {
-          MakeProperty<PropertyKind::Integer, &ProgressBar::Value, &ProgressBar::SetValue>("Value", "i4"),
-          MakeProperty<PropertyKind::Integer, &ProgressBar::Maximum, &ProgressBar::SetMaximum>("Maximum", "i4"),
+          MakeProperty<&ProgressBar::Value, &ProgressBar::SetValue>("Value"),
+          MakeProperty<&ProgressBar::Maximum, &ProgressBar::SetMaximum>("Maximum"),
       },
       .make = &MakeObject<ProgressBar>,
   });
@@ -80,12 +80,12 @@ ClassRecord* Line::GetClass() {
       .name = "Line",
       .parent = RectControl::GetClass(),
       .properties = {
-          MakeProperty<PropertyKind::Integer, &Line::X1, &Line::SetX1>("X1", "i4"),
-          MakeProperty<PropertyKind::Integer, &Line::Y1, &Line::SetY1>("Y1", "i4"),
-          MakeProperty<PropertyKind::Integer, &Line::X2, &Line::SetX2>("X2", "i4"),
-          MakeProperty<PropertyKind::Integer, &Line::Y2, &Line::SetY2>("Y2", "i4"),
-          MakeProperty<PropertyKind::Integer, &Line::BorderWidth, &Line::SetBorderWidth>("BorderWidth", "i4"),
-          MakeProperty<PropertyKind::Colour, &Line::LineColor, &Line::SetLineColor>("LineColor", "color"),
+          MakeProperty<&Line::X1, &Line::SetX1>("X1"),
+          MakeProperty<&Line::Y1, &Line::SetY1>("Y1"),
+          MakeProperty<&Line::X2, &Line::SetX2>("X2"),
+          MakeProperty<&Line::Y2, &Line::SetY2>("Y2"),
+          MakeProperty<&Line::BorderWidth, &Line::SetBorderWidth>("BorderWidth"),
+          MakeProperty<&Line::LineColor, &Line::SetLineColor>("LineColor"),
       },
       .make = &MakeObject<Line>,
   });
@@ -162,11 +162,10 @@ ClassRecord* Rectangle::GetClass() {
       .name = "Rectangle",
       .parent = RectControl::GetClass(),
       .properties = {
-          MakeProperty<PropertyKind::Colour, &R::FillColor, &R::SetFillColor>("FillColor", "color"),
-          MakeProperty<PropertyKind::Integer, &R::BorderWidth, &R::SetBorderWidth>("BorderWidth", "i4"),
-          MakeProperty<PropertyKind::Colour, &R::TopLeftColor, &R::SetTopLeftColor>("TopLeftColor", "color"),
-          MakeProperty<PropertyKind::Colour, &R::BottomRightColor, &R::SetBottomRightColor>("BottomRightColor",
-                                                                                            "color"),
+          MakeProperty<&R::FillColor, &R::SetFillColor>("FillColor"),
+          MakeProperty<&R::BorderWidth, &R::SetBorderWidth>("BorderWidth"),
+          MakeProperty<&R::TopLeftColor, &R::SetTopLeftColor>("TopLeftColor"),
+          MakeProperty<&R::BottomRightColor, &R::SetBottomRightColor>("BottomRightColor"),
       },
       .make = &MakeObject<Rectangle>,
   });

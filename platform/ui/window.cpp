@@ -152,7 +152,6 @@ void ImplementOpen(Window& w) { WindowHooks::Open(w); }
 
 ClassRecord* Window::GetClass() {
   static ClassRecord* record = [] {
-    using K = PropertyKind;
     const std::vector<OwnMember> operations = {
 #define WINDOW_MEMBER(slot, name, signature, routine) Member(name, signature, &routine),
         WINDOW_OPERATIONS(WINDOW_MEMBER)
@@ -166,28 +165,28 @@ ClassRecord* Window::GetClass() {
         "MouseExit",  "MouseMove",  "MouseUp",    "MouseWheel", "Moved",      "Open",
         "Paint",      "Resized",    "Resizing",   "Restore",    "SetupBindings"};
     const std::vector<PropertyEntry> properties = {
-        MakeProperty<K::Integer, &Window::Placement, &Window::SetPlacement>("Placement", "i4"),
-        MakeProperty<K::Integer, &Window::Width, &Window::SetWidth>("Width", "i4"),
-        MakeProperty<K::Integer, &Window::Height, &Window::SetHeight>("Height", "i4"),
-        MakeProperty<K::Integer, &Window::MinWidth, &Window::SetMinWidth>("MinWidth", "i4"),
-        MakeProperty<K::Integer, &Window::MinHeight, &Window::SetMinHeight>("MinHeight", "i4"),
-        MakeProperty<K::Integer, &Window::MaxWidth, &Window::SetMaxWidth>("MaxWidth", "i4"),
-        MakeProperty<K::Integer, &Window::MaxHeight, &Window::SetMaxHeight>("MaxHeight", "i4"),
-        MakeProperty<K::Integer, &Window::Frame, &Window::SetFrame>("Frame", "i4"),
-        MakeProperty<K::Boolean, &Window::Composite, &Window::SetComposite>("Composite", "b"),
-        MakeProperty<K::Boolean, &Window::HasBackColor, &Window::SetHasBackColor>("HasBackColor", "b"),
-        MakeProperty<K::Colour, &Window::BackColor, &Window::SetBackColor>("BackColor", "color"),
-        MakeProperty<K::Text, &Window::Title, &Window::SetTitle>("Title", "s"),
-        MakeProperty<K::Boolean, &Window::Visible, &Window::SetVisible>("Visible", "b"),
-        MakeProperty<K::Boolean, &Window::FullScreen, &Window::SetFullScreen>("FullScreen", "b"),
-        MakeProperty<K::Boolean, &Window::MenuBarVisible, &Window::SetMenuBarVisible>("MenuBarVisible", "b"),
-        MakeProperty<K::Boolean, &Window::CloseButton, &Window::SetCloseButton>("CloseButton", "b"),
-        MakeProperty<K::Boolean, &Window::Resizeable, &Window::SetResizeable>("Resizeable", "b"),
-        MakeProperty<K::Boolean, &Window::LiveResize, &Window::SetLiveResize>("LiveResize", "b"),
-        MakeProperty<K::Boolean, &Window::MaximizeButton, &Window::SetMaximizeButton>("MaximizeButton", "b"),
-        MakeProperty<K::Boolean, &Window::MinimizeButton, &Window::SetMinimizeButton>("MinimizeButton", "b"),
-        MakeProperty<K::Boolean, &Window::FullScreenButton, &Window::SetFullScreenButton>("FullScreenButton", "b"),
-        MakeProperty<K::Integer, &Window::MacProcId, &Window::SetMacProcId>("MacProcId", "i4"),
+        MakeProperty<&Window::Placement, &Window::SetPlacement>("Placement"),
+        MakeProperty<&Window::Width, &Window::SetWidth>("Width"),
+        MakeProperty<&Window::Height, &Window::SetHeight>("Height"),
+        MakeProperty<&Window::MinWidth, &Window::SetMinWidth>("MinWidth"),
+        MakeProperty<&Window::MinHeight, &Window::SetMinHeight>("MinHeight"),
+        MakeProperty<&Window::MaxWidth, &Window::SetMaxWidth>("MaxWidth"),
+        MakeProperty<&Window::MaxHeight, &Window::SetMaxHeight>("MaxHeight"),
+        MakeProperty<&Window::Frame, &Window::SetFrame>("Frame"),
+        MakeProperty<&Window::Composite, &Window::SetComposite>("Composite"),
+        MakeProperty<&Window::HasBackColor, &Window::SetHasBackColor>("HasBackColor"),
+        MakeProperty<&Window::BackColor, &Window::SetBackColor>("BackColor"),
+        MakeProperty<&Window::Title, &Window::SetTitle>("Title"),
+        MakeProperty<&Window::Visible, &Window::SetVisible>("Visible"),
+        MakeProperty<&Window::FullScreen, &Window::SetFullScreen>("FullScreen"),
+        MakeProperty<&Window::MenuBarVisible, &Window::SetMenuBarVisible>("MenuBarVisible"),
+        MakeProperty<&Window::CloseButton, &Window::SetCloseButton>("CloseButton"),
+        MakeProperty<&Window::Resizeable, &Window::SetResizeable>("Resizeable"),
+        MakeProperty<&Window::LiveResize, &Window::SetLiveResize>("LiveResize"),
+        MakeProperty<&Window::MaximizeButton, &Window::SetMaximizeButton>("MaximizeButton"),
+        MakeProperty<&Window::MinimizeButton, &Window::SetMinimizeButton>("MinimizeButton"),
+        MakeProperty<&Window::FullScreenButton, &Window::SetFullScreenButton>("FullScreenButton"),
+        MakeProperty<&Window::MacProcId, &Window::SetMacProcId>("MacProcId"),
     };
     return BuildClassRecord({
         .name = "Window",

@@ -844,9 +844,9 @@ void SetCounter(Object& self, std::int32_t value) { dynamic_cast<Counter&>(self)
 TEST(ClassRecords, SharedPropertiesAndPropertiesThatListsSet) {
   static ClassRecord* const record = BuildClassRecord({
       .name = "Counter",
-      .properties = {AccessorProperty("Listed", "i4", kPropertyPublic | kPropertyReadWrite | kPropertyInLists,
+      .properties = {AccessorProperty("Listed", kPropertyPublic | kPropertyReadWrite | kPropertyInLists,
                                       &GetCounter, &SetCounter),
-                     AccessorProperty("Shared", "i4", kPropertyPublic | kPropertyShared | kPropertyReadWrite,
+                     AccessorProperty("Shared", kPropertyPublic | kPropertyShared | kPropertyReadWrite,
                                       &GetCounter, &SetCounter)},
       .make = &MakeObject<Counter>,
   });
@@ -859,6 +859,21 @@ TEST(ClassRecords, SharedPropertiesAndPropertiesThatListsSet) {
   EXPECT_EQ(RuntimeCheckCast<Counter>(counter)->value, 7);
   EXPECT_THROW(RuntimeMassPropertySetter(counter, std::string_view("Shared \0\0\0\x09", 11)), RuntimeException);
   EXPECT_EQ(RuntimeCheckCast<Counter>(counter)->value, 7);
+}
+
+// The setter of a property that lists set is called with any object and its kind's value: one
+// of another type is refused when its entry is made, not called as the wrong type.
+TEST(ClassRecords, APropertyThatListsSetTakesAnyObjectAndItsKindsValue) {
+  using Flags = std::uintptr_t;
+  constexpr Flags kListed = kPropertyPublic | kPropertyReadWrite | kPropertyInLists;
+  const auto getCounter = +[](Counter& self) { return self.value; };
+  const auto setCounter = +[](Counter& self, std::int32_t value) { self.value = value; };
+  EXPECT_THROW(AccessorProperty("Listed", kListed, getCounter, setCounter), RuntimeException);
+  EXPECT_STREQ(AccessorProperty("Unlisted", Flags{kPropertyPublic}, getCounter, setCounter).type, "i4");
+  const auto getName = +[](Object&) { return String(); };
+  const auto setNameByValue = +[](Object&, String) {};
+  EXPECT_THROW(AccessorProperty("Name", kListed, getName, setNameByValue), RuntimeException);
+  EXPECT_STREQ(AccessorProperty("Name", Flags{kPropertyPublic}, getName, setNameByValue).type, "s");
 }
 
 }  // namespace

@@ -103,7 +103,7 @@ TEST(Startup, OrderSharedMenuBarAndQuitter) {
   EXPECT_TRUE(seen.ran && seen.menuBarUnset && seen.notRegistered && seen.noWindow);
   ASSERT_TRUE(appMenuBar);
   EXPECT_EQ(appMenuBar, windowMenuBar);
-  EXPECT_TRUE(RuntimeIsA(appMenuBar->Record(), MenuBar1Class()));
+  EXPECT_TRUE(RuntimeIsA(appMenuBar->Record(), MenuBar1::GetClass()));
   EXPECT_EQ(stopFlag, 0);
   EXPECT_EQ(RuntimeGetImplicitWindow("Window1.Window1"), nullptr);  // the windows went at the end
 }

@@ -97,7 +97,7 @@ TEST(AideWClass, ASecondRegistrationChangesNothing) {
   Code* table = record->vtable;
   const Code layout = record->vtable[35];
   const Code layoutEvent = RuntimeEventImplementation(record, "Layout");
-  RegisterAideW();
+  SystemClass<AideW>::Register();
   EXPECT_EQ(AideW::GetClass(), record);
   EXPECT_EQ(record->vtable, table);
   EXPECT_EQ(record->vtableCount, 39u);

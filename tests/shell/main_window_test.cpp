@@ -105,7 +105,7 @@ TEST(Window1Class, ASecondRegistrationChangesNothing) {
   const ClassRecord* record = Window1::GetClass();
   Code* table = record->vtable;
   const MemberEntry layout = OwnMember(record, 0);
-  RegisterWindow1();
+  SystemClass<Window1>::Register();
   EXPECT_EQ(Window1::GetClass(), record);
   EXPECT_EQ(record->vtable, table);
   EXPECT_EQ(OwnMember(record, 0).code, layout.code);

@@ -20,7 +20,7 @@ namespace {
 // ---- Registration -------------------------------------------------------------------------
 
 TEST(MenuBar1Class, IsRegisteredAsMenuBarsSubclassWithItsOwnAttributeAndMembers) {
-  const ClassRecord* record = MenuBar1Class();
+  const ClassRecord* record = MenuBar1::GetClass();
   const ClassRecord* parent = MenuBar::GetClass();
   EXPECT_STREQ(record->name, "MenuBar1.MenuBar1");
   EXPECT_EQ(RecordTextLength(record->name), 17u);
@@ -57,7 +57,7 @@ TEST(MenuBar1Class, IsRegisteredAsMenuBarsSubclassWithItsOwnAttributeAndMembers)
 }
 
 TEST(MenuBar1Class, TableIsMenuBarsWithItsConstructorInPlaceThenItsTwoOwn) {
-  const ClassRecord* record = MenuBar1Class();
+  const ClassRecord* record = MenuBar1::GetClass();
   const ClassRecord* parent = MenuBar::GetClass();
   const std::size_t inherited = parent->vtableCount;
   ASSERT_EQ(record->vtableCount, inherited + 2);
@@ -73,11 +73,11 @@ TEST(MenuBar1Class, TableIsMenuBarsWithItsConstructorInPlaceThenItsTwoOwn) {
 }
 
 TEST(MenuBar1Class, ASecondRegistrationChangesNothing) {
-  ClassRecord* record = MenuBar1Class();
+  ClassRecord* record = MenuBar1::GetClass();
   Code* table = record->vtable;
   const std::size_t members = record->members.entries.size();
-  RegisterMenuBar1Class();
-  EXPECT_EQ(MenuBar1Class(), record);
+  SystemClass<MenuBar1>::Register();
+  EXPECT_EQ(MenuBar1::GetClass(), record);
   EXPECT_EQ(record->vtable, table);
   EXPECT_EQ(record->members.entries.size(), members);
   EXPECT_EQ(MenuBar1::GetClass(), record);
@@ -125,7 +125,7 @@ void ExpectMenu(const Ref<MenuItem>& menu, const ExpectedEntry& expected, const 
 }
 
 // A bar made from the class but not built, so that each building step can be run alone.
-Ref<MenuBar1> UnbuiltBar() { return RuntimeCheckCast<MenuBar1>(RuntimeNewObject(MenuBar1Class())); }
+Ref<MenuBar1> UnbuiltBar() { return RuntimeCheckCast<MenuBar1>(RuntimeNewObject(MenuBar1::GetClass())); }
 
 TEST(MenuBar1Entries, EachBuildingStepMakesItsOwnMenuThroughTheTable) {
   Ref<MenuBar1> file = UnbuiltBar();
@@ -171,7 +171,7 @@ class MenuBar1InstanceTest : public testing::Test {
 TEST_F(MenuBar1InstanceTest, IsMadeOnceAndSharedUntilReleased) {
   Ref<MenuBar1> first = MenuBar1Instance();
   ASSERT_TRUE(first);
-  EXPECT_EQ(first->Record(), MenuBar1Class());
+  EXPECT_EQ(first->Record(), MenuBar1::GetClass());
   EXPECT_EQ(MenuBar1Instance(), first);
   EXPECT_EQ(first->Children().size(), 2u);  // built once, not again
 
