@@ -14,9 +14,9 @@
 #include <thread>
 
 #include "platform/database/database.h"
+#include "platform/runtime/events.h"
 #include "platform/text/french.h"
 #include "platform/text/text.h"
-#include "platform/ui/interaction.h"
 
 namespace platform {
 
@@ -460,7 +460,7 @@ int CopyOpenFile(int in, const String& to) {
     if (n < 0) error = errno;
     if (n <= 0) break;  // at an error, or at the end of a file that is shorter now
     done += n;
-    if (done < st.st_size) RuntimeBackgroundTask();
+    if (done < st.st_size) RuntimeYield();
   }
   if (::close(out) != 0 && !error) error = errno;
   return error;
@@ -1053,7 +1053,7 @@ bool SQLiteDatabase::CopyTo(const Ref<FolderItem>& folder) {
       // In steps, so that the window stays alive while a large database is copied.
       do {
         code = sqlite3_backup_step(backup, 1024);
-        RuntimeBackgroundTask();
+        RuntimeYield();
       } while (code == SQLITE_OK);
       sqlite3_backup_finish(backup);
       if (code == SQLITE_DONE) code = SQLITE_OK;

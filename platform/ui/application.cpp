@@ -153,4 +153,28 @@ void RuntimeRunApplicationCode(void (*routine)(void*), void* argument) {
   }
 }
 
+void RuntimeReportUnhandled(const String& message) { MsgBox(french::kUnexpectedError + message); }
+
+bool RuntimeRaiseEvent(EventSource& source, std::size_t eventNumber) {
+  Ref<EventSource> keep(&source);  // a handler may drop the last other reference
+  bool handled = false;
+  const std::vector<EventSource::Handler> handlers = source.Handlers();
+  for (const EventSource::Handler& handler : handlers) {
+    if (handler.eventNumber != eventNumber) continue;
+    handled = true;
+    struct Call {
+      const EventSource::Handler* handler;
+      EventSource* source;
+    } call{&handler, &source};
+    RuntimeRunApplicationCode(
+        [](void* argument) {
+          auto* c = static_cast<Call*>(argument);
+          c->handler->dispatch(*c->source, *c->handler->delegate);
+        },
+        &call);
+  }
+  RuntimeFinishPendingQuit();
+  return handled;
+}
+
 }  // namespace platform

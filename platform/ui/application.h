@@ -95,5 +95,11 @@ int RuntimeExit();
 // Runs application code through the exception helper when one is installed; an error that
 // escapes it is reported and goes no further.
 void RuntimeRunApplicationCode(void (*routine)(void*), void* argument);
+// Tells the user of an error that no code of the system caught.
+void RuntimeReportUnhandled(const String& message);
+
+// Runs the handlers bound to the source's event. No exception leaves it: one that escapes a
+// handler is reported to the user, and the application goes on. False when none is bound.
+bool RuntimeRaiseEvent(EventSource& source, std::size_t eventNumber);
 
 }  // namespace platform

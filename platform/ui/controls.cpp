@@ -14,7 +14,7 @@
 #include <utility>
 
 #include "platform/ui/control_parts.h"
-#include "platform/ui/qt_text.h"
+#include "platform/text/qt_text.h"
 #include "platform/text/text.h"
 #include "platform/ui/ui.h"
 

@@ -17,7 +17,7 @@
 #include <string_view>
 #include <type_traits>
 
-#include "platform/ui/qt_text.h"
+#include "platform/text/qt_text.h"
 #include "platform/ui/ui.h"
 
 namespace platform {

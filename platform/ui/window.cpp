@@ -13,7 +13,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "platform/ui/qt_text.h"
+#include "platform/text/qt_text.h"
 #include "platform/ui/ui.h"
 
 namespace platform {
