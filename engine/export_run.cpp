@@ -137,20 +137,14 @@ void Window1::BtnDemarrer_Action(const Ref<PushButton>& button) {
     output->WriteLine(Converted(FooterLine(end)));
     output->Flush();
     output->Close();
-  } catch (const IOException& error) {
-    abandon(CannotWriteMessage(resultFile->NativePath(), error.Message()));
-    return;
-  } catch (const RuntimeException& error) {
-    abandon(RunFailedMessage(error.Message()));
+  } catch (const IOException&) {
+    abandon(CannotWriteMessage(resultFile->NativePath(), ReasonOfCurrentException()));
     return;
   } catch (const std::bad_alloc&) {
-    abandon(RunFailedMessage(ReasonOfError(ENOMEM)));
-    return;
-  } catch (const std::exception& error) {
-    abandon(RunFailedMessage(error.what()));
+    abandon(RunFailedMessage(ReasonOfError(ENOMEM)));  // in the run's own French words
     return;
   } catch (...) {
-    abandon(RunFailedMessage(french::kUnknownError));
+    abandon(RunFailedMessage(ReasonOfCurrentException()));
     return;
   }
 

@@ -67,6 +67,10 @@ String ConvertEncoding(const String& text, const Ref<TextEncoding>& encoding);
 
 // Why an operation of the system failed, in a few French words, from the OS error number.
 String ReasonOfError(int errorNumber);
+// Why the exception being handled was raised, for the user: a platform error's own message,
+// another C++ error's text, "erreur inconnue" for anything else. Every place that tells the
+// user of an error takes its reason from here. Only inside a catch block.
+String ReasonOfCurrentException();
 
 // ---- Dates --------------------------------------------------------------------------------
 

@@ -75,7 +75,8 @@ struct RectControl::Watcher : QObject {
     if (watched == parent_ && event->type() == QEvent::Resize) {
       const QSize now = static_cast<QResizeEvent*>(event)->size();
       if (known_.isValid() && now != known_)
-        control_->ParentResized(now.width() - known_.width(), now.height() - known_.height());
+        RuntimeRunApplicationCode(
+            [&] { control_->ParentResized(now.width() - known_.width(), now.height() - known_.height()); });
       known_ = now;
     }
     return false;
