@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "platform/database/database.h"
 #include "platform/runtime/events.h"
@@ -466,9 +467,14 @@ int CopyOpenFile(int in, const String& to) {
   return error;
 }
 
+// The private folders that could not be removed: each holds a copy of a user's database, which
+// must not stay in the temporary folder unsaid.
+std::vector<LeftoverCopy> leftoverCopies;
+
 void RemovePrivateFolder(const String& folder) {
-  std::error_code ignored;
-  std::filesystem::remove_all(folder, ignored);
+  std::error_code error;
+  std::filesystem::remove_all(folder, error);
+  if (error) leftoverCopies.push_back({folder, ReasonOfError(error.value())});
 }
 
 // A copy of a database in a folder of our own in the temporary folder, where SQLite may make
@@ -682,6 +688,12 @@ Opened OpenHeld(const String& path, bool walHeader, int hold) {
 }
 
 }  // namespace
+
+std::vector<LeftoverCopy> TakeLeftoverCopies() {
+  std::vector<LeftoverCopy> failed = std::exchange(leftoverCopies, {});
+  for (const LeftoverCopy& copy : failed) RemovePrivateFolder(copy.folder);  // one more try
+  return std::exchange(leftoverCopies, {});
+}
 
 void SetLockWait(std::chrono::milliseconds wait) { lockWait = wait; }
 void SetLockRetryHookForTesting(std::function<void(int)> hook) { lockRetryHook = std::move(hook); }
