@@ -424,6 +424,9 @@ bool HeldByAnother(int fd) {
 // ---- Opening ------------------------------------------------------------------------------
 
 constexpr off_t kCopyStep = off_t{16} << 20;  // between two yields
+// The pages that the backup of a copy writes between two yields: 4 MiB at SQLite's usual page
+// size.
+constexpr int kBackupStepPages = 1024;
 
 // Copies up to `size` bytes at `offset` of `in` to the same place in `out`, by the kernel while
 // it can: the number copied (0 at the end of `in`), or -1 with errno set.
@@ -1064,7 +1067,7 @@ bool SQLiteDatabase::CopyTo(const Ref<FolderItem>& folder) {
     } else {
       // In steps, so that the window stays alive while a large database is copied.
       do {
-        code = sqlite3_backup_step(backup, 1024);
+        code = sqlite3_backup_step(backup, kBackupStepPages);
         RuntimeYield();
       } while (code == SQLITE_OK);
       sqlite3_backup_finish(backup);

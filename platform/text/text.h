@@ -57,7 +57,8 @@ std::size_t ValidUtf8Prefix(std::string_view text) noexcept;
 // The length of the valid UTF-8 character at the start of the text, or 0 when there is none.
 std::size_t Utf8CharacterLength(std::string_view text) noexcept;
 
-// Encoding number 44 is UTF-8, the only one the system asks for.
+// The number of UTF-8 among the platform's text encodings, the only one the system asks for.
+inline constexpr int kUTF8Encoding = 44;
 Ref<TextEncoding> EncodingsGetter(int code);
 // The text in the given encoding. For UTF-8 a valid text is returned unchanged and each
 // invalid byte becomes U+FFFD.
