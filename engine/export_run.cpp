@@ -40,6 +40,19 @@ String FinishedMessage(std::int64_t troubledEntries) {
   return String(kFinished) + "\n" + count + " par « " + kUnreadable + " » ou « " + kCopyFailed + " ».";
 }
 
+String LeftoverCopiesMessage(const std::vector<LeftoverCopy>& copies) {
+  if (copies.empty()) return String();
+  constexpr std::size_t kNamed = 5;  // a message box, not a list
+  String where;
+  for (std::size_t i = 0; i < copies.size() && i < kNamed; ++i)
+    where += (i == 0 ? "« " : ", « ") + copies[i].folder + " » (" + copies[i].reason + ")";
+  if (copies.size() > kNamed) where += " et " + Str(copies.size() - kNamed) + " autres";
+  if (copies.size() == 1)
+    return "\nUne copie temporaire d'une base n'a pas pu être supprimée : " + where + ". Supprimez-la vous-même.";
+  return "\n" + Str(copies.size()) + " copies temporaires de bases n'ont pas pu être supprimées : " + where +
+         ". Supprimez-les vous-même.";
+}
+
 }  // namespace export_run
 
 using namespace export_run;
@@ -111,7 +124,7 @@ void Window1::BtnDemarrer_Action(const Ref<PushButton>& button) {
     }
     App::ArretTraitement = 0;
     CurrentRun() = RunState{};
-    MsgBox(message);
+    MsgBox(message + LeftoverCopiesMessage(TakeLeftoverCopies()));
     button->SetEnabled(true);
     ImplicitWindow1()->SetHeight(kHeightAtRest);
   };
@@ -137,24 +150,19 @@ void Window1::BtnDemarrer_Action(const Ref<PushButton>& button) {
     output->WriteLine(Converted(FooterLine(end)));
     output->Flush();
     output->Close();
-  } catch (const IOException& error) {
-    abandon(CannotWriteMessage(resultFile->NativePath(), error.Message()));
-    return;
-  } catch (const RuntimeException& error) {
-    abandon(RunFailedMessage(error.Message()));
+  } catch (const IOException&) {
+    abandon(CannotWriteMessage(resultFile->NativePath(), ReasonOfCurrentException()));
     return;
   } catch (const std::bad_alloc&) {
-    abandon(RunFailedMessage(ReasonOfError(ENOMEM)));
-    return;
-  } catch (const std::exception& error) {
-    abandon(RunFailedMessage(error.what()));
+    abandon(RunFailedMessage(ReasonOfError(ENOMEM)));  // in the run's own French words
     return;
   } catch (...) {
-    abandon(RunFailedMessage(french::kUnknownError));
+    abandon(RunFailedMessage(ReasonOfCurrentException()));
     return;
   }
 
-  MsgBox(FinishedMessage(CurrentRun().troubledEntries));  // the window keeps its run height while the message is up
+  // The window keeps its run height while the message is up.
+  MsgBox(FinishedMessage(CurrentRun().troubledEntries) + LeftoverCopiesMessage(TakeLeftoverCopies()));
   CurrentRun() = RunState{};
   button->SetEnabled(true);
   ImplicitWindow1()->SetHeight(kHeightAtRest);

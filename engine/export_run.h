@@ -37,5 +37,8 @@ String ResultIsDatabaseMessage(const String& path);
 // The closing message: "Traitement terminé !", and a second line when entries could not be
 // read or copied.
 String FinishedMessage(std::int64_t troubledEntries);
+// What a closing message adds when copies of databases that the reading made in the temporary
+// folder could not be removed: where they are, for the user to remove them; empty when none.
+String LeftoverCopiesMessage(const std::vector<platform::LeftoverCopy>& copies);
 
 }  // namespace export_run

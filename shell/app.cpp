@@ -21,8 +21,8 @@ Ref<Object> ExceptionHelper(void (*routine)(void*), void* argument) {
   try {
     routine(argument);
     return nullptr;
-  } catch (const RuntimeException& error) {
-    return New<ExceptionObject>(error.Message());
+  } catch (const RuntimeException&) {
+    return New<ExceptionObject>(ReasonOfCurrentException());
   }
 }
 
@@ -87,17 +87,14 @@ void ThirdStartupHook() {}
 void FourthStartupHook() {}
 
 int QuorvaneMain() {
-  RuntimeInit();
-  RegisterClasses();
+  // The start-up too: an error in it must not end the process without a word.
   try {
+    RuntimeInit();
+    RegisterClasses();
     ApplicationBody();
-  } catch (const RuntimeException& error) {
-    RuntimeUnhandledException(error.Message());
-  } catch (const std::exception& error) {
-    RuntimeUnhandledException(error.what());
   } catch (...) {
     // Whatever was thrown, the user is told and the application still ends properly.
-    RuntimeUnhandledException(french::kUnknownError);
+    RuntimeUnhandledException(ReasonOfCurrentException());
   }
   ReleaseMenuBar1();
   return RuntimeExit();

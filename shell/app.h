@@ -42,6 +42,6 @@ void ThirdStartupHook();
 void FourthStartupHook();
 
 // The whole life of the application, from the run time's start to its exit; gives the
-// process's exit status. An error of any kind that escapes the application's body is told to
-// the user, and the application still ends as after a quit.
+// process's exit status. An error of any kind that escapes the start-up or the application's
+// body is told to the user, and the application still ends as after a quit.
 int QuorvaneMain();

@@ -194,6 +194,17 @@ class SQLiteDatabase : public Database {
 // cannot be read to tell: a file that must never be replaced.
 bool MayBeDatabaseFile(const Ref<FolderItem>& file);
 
+// A private copy that could not be removed: its folder in the temporary folder, and why, in
+// French.
+struct LeftoverCopy {
+  String folder;
+  String reason;
+};
+// The private copies that could not be removed with their connection since the last call,
+// tried once more: those that still cannot be, for the user to be told (a copy of a database
+// left behind). Each is given once.
+std::vector<LeftoverCopy> TakeLeftoverCopies();
+
 // How long Connect waits for a database that another program is writing at that moment (2 s
 // unless set), by the platform's MonotonicNow.
 void SetLockWait(std::chrono::milliseconds wait);

@@ -12,11 +12,12 @@
 #include <filesystem>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "platform/database/database.h"
+#include "platform/runtime/events.h"
 #include "platform/text/french.h"
 #include "platform/text/text.h"
-#include "platform/ui/interaction.h"
 
 namespace platform {
 
@@ -423,6 +424,9 @@ bool HeldByAnother(int fd) {
 // ---- Opening ------------------------------------------------------------------------------
 
 constexpr off_t kCopyStep = off_t{16} << 20;  // between two yields
+// The pages that the backup of a copy writes between two yields: 4 MiB at SQLite's usual page
+// size.
+constexpr int kBackupStepPages = 1024;
 
 // Copies up to `size` bytes at `offset` of `in` to the same place in `out`, by the kernel while
 // it can: the number copied (0 at the end of `in`), or -1 with errno set.
@@ -460,15 +464,20 @@ int CopyOpenFile(int in, const String& to) {
     if (n < 0) error = errno;
     if (n <= 0) break;  // at an error, or at the end of a file that is shorter now
     done += n;
-    if (done < st.st_size) RuntimeBackgroundTask();
+    if (done < st.st_size) RuntimeYield();
   }
   if (::close(out) != 0 && !error) error = errno;
   return error;
 }
 
+// The private folders that could not be removed: each holds a copy of a user's database, which
+// must not stay in the temporary folder unsaid.
+std::vector<LeftoverCopy> leftoverCopies;
+
 void RemovePrivateFolder(const String& folder) {
-  std::error_code ignored;
-  std::filesystem::remove_all(folder, ignored);
+  std::error_code error;
+  std::filesystem::remove_all(folder, error);
+  if (error) leftoverCopies.push_back({folder, ReasonOfError(error.value())});
 }
 
 // A copy of a database in a folder of our own in the temporary folder, where SQLite may make
@@ -682,6 +691,12 @@ Opened OpenHeld(const String& path, bool walHeader, int hold) {
 }
 
 }  // namespace
+
+std::vector<LeftoverCopy> TakeLeftoverCopies() {
+  std::vector<LeftoverCopy> failed = std::exchange(leftoverCopies, {});
+  for (const LeftoverCopy& copy : failed) RemovePrivateFolder(copy.folder);  // one more try
+  return std::exchange(leftoverCopies, {});
+}
 
 void SetLockWait(std::chrono::milliseconds wait) { lockWait = wait; }
 void SetLockRetryHookForTesting(std::function<void(int)> hook) { lockRetryHook = std::move(hook); }
@@ -1051,8 +1066,8 @@ bool SQLiteDatabase::CopyTo(const Ref<FolderItem>& folder) {
     } else {
       // In steps, so that the window stays alive while a large database is copied.
       do {
-        code = sqlite3_backup_step(backup, 1024);
-        RuntimeBackgroundTask();
+        code = sqlite3_backup_step(backup, kBackupStepPages);
+        RuntimeYield();
       } while (code == SQLITE_OK);
       sqlite3_backup_finish(backup);
       if (code == SQLITE_DONE) code = SQLITE_OK;

@@ -1,5 +1,5 @@
-// Events of controls: delegates, the binding of a delegate to an event, and the raising of an
-// event, which stops every exception that escapes the system's handler.
+// Events of controls: delegates and the binding of a delegate to an event (the user interface
+// raises them), and the yield through which a long task lets the event loop run.
 #pragma once
 
 #include <cstddef>
@@ -56,13 +56,6 @@ class EventSource : public Object {
 void RuntimeAddEventHandler(const Ref<EventSource>& source, std::size_t eventNumber, DispatchRoutine dispatch,
                             const Ref<Delegate>& delegate);
 
-// Runs the handlers bound to the source's event. No exception leaves it: one that escapes a
-// handler is reported to the user, and the application goes on. False when none is bound.
-bool RuntimeRaiseEvent(EventSource& source, std::size_t eventNumber);
-
-// Tells the user of an error that no code of the system caught.
-void RuntimeReportUnhandled(const String& message);
-
 // Calls the delegate's invoker with the argument.
 inline void RuntimeInvokeDelegate(Delegate& delegate, Object& argument) {
   reinterpret_cast<DelegateInvoker>(delegate.Invoker())(delegate, argument);
@@ -83,5 +76,11 @@ struct HandlerRoutines {
                                                 RuntimeCheckCast<Argument>(Ref<Object>(&argument)));
   }
 };
+
+// Lets the event loop run during a long task of the platform's own, such as a copy: the window
+// repaints and Esc is seen. The user interface installs the routine that does so; until it
+// has, RuntimeYield does nothing.
+void RuntimeSetYield(void (*yield)());
+void RuntimeYield();
 
 }  // namespace platform

@@ -2,8 +2,8 @@
 #include <QLocale>
 #include <QRegularExpression>
 
+#include "platform/text/qt_text.h"
 #include "platform/text/text.h"
-#include "platform/ui/qt_text.h"
 
 namespace platform {
 

@@ -1,5 +1,6 @@
 #include <cerrno>
 #include <cstring>
+#include <exception>
 
 #include "platform/text/french.h"
 #include "platform/text/text.h"
@@ -41,6 +42,18 @@ String ReasonOfError(int errorNumber) {
       return "fichier occupé par un autre programme";
     default:
       return std::strerror(errorNumber);
+  }
+}
+
+String ReasonOfCurrentException() {
+  try {
+    throw;
+  } catch (const RuntimeException& error) {
+    return error.Message();
+  } catch (const std::exception& error) {
+    return error.what();
+  } catch (...) {
+    return french::kUnknownError;
   }
 }
 

@@ -13,7 +13,7 @@ bool IsContinuationByte(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
 String ReplaceBytes(String text, std::string_view searched, std::string_view replacement) {
   if (searched.empty()) return text;
-  if (searched.size() == 1 && replacement.size() == 1) {  // the cleaning of every row value
+  if (searched.size() == 1 && replacement.size() == 1) {  // one byte for another: in place
     const char from = searched[0];
     const char to = replacement[0];
     char* p = text.data();
@@ -230,7 +230,7 @@ String NameAsUtf8(std::string_view name) {
 }
 
 String ConvertEncoding(const String& text, const Ref<TextEncoding>& encoding) {
-  if (encoding->Code() != 44) return text;
+  if (encoding->Code() != kUTF8Encoding) return text;
   std::string_view rest = text;
   std::size_t valid = ValidUtf8Prefix(rest);
   if (valid == rest.size()) return text;

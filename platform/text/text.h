@@ -67,7 +67,8 @@ std::size_t Utf8CharacterLength(std::string_view text) noexcept;
 void AppendNameAsUtf8(String& out, std::string_view name);
 String NameAsUtf8(std::string_view name);
 
-// Encoding number 44 is UTF-8, the only one the system asks for.
+// The number of UTF-8 among the platform's text encodings, the only one the system asks for.
+inline constexpr int kUTF8Encoding = 44;
 Ref<TextEncoding> EncodingsGetter(int code);
 // The text in the given encoding. For UTF-8 a valid text is returned unchanged and each
 // invalid byte becomes U+FFFD.
@@ -77,6 +78,10 @@ String ConvertEncoding(const String& text, const Ref<TextEncoding>& encoding);
 
 // Why an operation of the system failed, in a few French words, from the OS error number.
 String ReasonOfError(int errorNumber);
+// Why the exception being handled was raised, for the user: a platform error's own message,
+// another C++ error's text, "erreur inconnue" for anything else. Every place that tells the
+// user of an error takes its reason from here. Only inside a catch block.
+String ReasonOfCurrentException();
 
 // ---- Dates --------------------------------------------------------------------------------
 

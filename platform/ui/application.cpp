@@ -5,9 +5,11 @@
 #include <QSettings>
 #include <QTranslator>
 
+#include <cstdio>
 #include <memory>
 
 #include "platform/text/french.h"
+#include "platform/text/text.h"
 #include "platform/ui/ui.h"
 
 namespace platform {
@@ -24,6 +26,20 @@ struct ApplicationState {
   std::unique_ptr<QApplication> ownApplication;  // made by RuntimeInit when none exists; goes last
 };
 ApplicationState state;
+
+// Tells the user of an error: in a message box, or on the standard error output where none can
+// be shown (Qt is not running yet, or the box itself failed). Nothing leaves it.
+void Tell(const char* what, const String& reason) noexcept {
+  try {
+    if (QCoreApplication::instance()) {
+      MsgBox(what + reason);
+      return;
+    }
+  } catch (...) {
+    // said below
+  }
+  std::fprintf(stderr, "%s%s\n", what, reason.c_str());
+}
 
 void NothingApp(Application&) {}
 void NothingWithText(Application&, const String&) {}
@@ -120,10 +136,10 @@ void RuntimeFinishPendingQuit() {
   QCoreApplication::exit(state.exitCode);
 }
 
-void RuntimeUnhandledException(const String& message) {
+void RuntimeUnhandledException(const String& reason) noexcept {
   const bool wasQuitting = state.quitting;
   state.quitting = false;  // this message is shown even as the application ends
-  MsgBox(french::kFatalError + message);
+  Tell(french::kFatalError, reason);
   state.quitting = wasQuitting;
 }
 
@@ -144,13 +160,24 @@ void RuntimeRunApplicationCode(void (*routine)(void*), void* argument) {
     } else {
       routine(argument);
     }
-  } catch (const RuntimeException& error) {
-    RuntimeReportUnhandled(error.Message());
-  } catch (const std::exception& error) {
-    RuntimeReportUnhandled(error.what());
   } catch (...) {
-    RuntimeReportUnhandled(french::kUnknownError);
+    RuntimeReportUnhandled(ReasonOfCurrentException());
   }
+}
+
+void RuntimeReportUnhandled(const String& reason) noexcept { Tell(french::kUnexpectedError, reason); }
+
+bool RuntimeRaiseEvent(EventSource& source, std::size_t eventNumber) {
+  Ref<EventSource> keep(&source);  // a handler may drop the last other reference
+  bool handled = false;
+  const std::vector<EventSource::Handler> handlers = source.Handlers();
+  for (const EventSource::Handler& handler : handlers) {
+    if (handler.eventNumber != eventNumber) continue;
+    handled = true;
+    RuntimeRunApplicationCode([&] { handler.dispatch(source, *handler.delegate); });
+  }
+  RuntimeFinishPendingQuit();
+  return handled;
 }
 
 }  // namespace platform

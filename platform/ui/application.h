@@ -87,13 +87,28 @@ void Quit(int code);
 bool RuntimeQuitting();
 // Ends the application now if a quit waits for the handler that was running.
 void RuntimeFinishPendingQuit();
-// Tells the user of an error that ended the application's body.
-void RuntimeUnhandledException(const String& message);
+// Tells the user of an error that ended the application (its start-up or its body), with its
+// reason (ReasonOfCurrentException). Where no message box can be shown, the standard error
+// output says it.
+void RuntimeUnhandledException(const String& reason) noexcept;
 // Ends the run time and gives the process's exit status.
 int RuntimeExit();
 
-// Runs application code through the exception helper when one is installed; an error that
-// escapes it is reported and goes no further.
+// Every entry from Qt into the platform's and the system's code goes through here: an event's
+// handlers, a menu item, a button's click, a window's resize and closing. The code runs
+// through the exception helper when one is installed; an error that escapes it is told to the
+// user (RuntimeReportUnhandled) and goes no further: no exception crosses Qt's event loop.
 void RuntimeRunApplicationCode(void (*routine)(void*), void* argument);
+template <class Callable>
+void RuntimeRunApplicationCode(const Callable& code) {
+  RuntimeRunApplicationCode([](void* argument) { (*static_cast<const Callable*>(argument))(); },
+                            const_cast<void*>(static_cast<const void*>(&code)));
+}
+// Tells the user of an error that no code caught, with its reason; the application goes on.
+void RuntimeReportUnhandled(const String& reason) noexcept;
+
+// Runs the handlers bound to the source's event, each as application code: one that fails is
+// told and the next still runs. False when none is bound.
+bool RuntimeRaiseEvent(EventSource& source, std::size_t eventNumber);
 
 }  // namespace platform

@@ -13,8 +13,9 @@
 
 #include <utility>
 
+#include "platform/text/qt_text.h"
+#include "platform/ui/application.h"
 #include "platform/ui/control_parts.h"
-#include "platform/ui/qt_text.h"
 
 namespace platform {
 
@@ -191,10 +192,16 @@ PushButton::PushButton() : TextControl(NewWidget<QPushButton>()) {
   button->setStyle(SharedButtonStyle());
   button->installEventFilter(new FocusedButtonKeys(button));
   QObject::connect(button, &QAbstractButton::clicked, button, [this] {
-    const Ref<PushButton> keep(this);  // a handler may drop the last other reference
-    const bool outer = std::exchange(inAction_, true);
-    RaiseEvent("Action");  // a handler's error is reported there, not passed on
-    inAction_ = outer;
+    RuntimeRunApplicationCode([this] {
+      const Ref<PushButton> keep(this);  // a handler may drop the last other reference
+      const bool outer = std::exchange(inAction_, true);
+      struct Restore {
+        bool& inAction;
+        bool outer;
+        ~Restore() { inAction = outer; }
+      } restore{inAction_, outer};
+      RaiseEvent("Action");
+    });
   });
 }
 

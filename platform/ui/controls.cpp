@@ -14,7 +14,7 @@
 #include <utility>
 
 #include "platform/ui/control_parts.h"
-#include "platform/ui/qt_text.h"
+#include "platform/text/qt_text.h"
 #include "platform/text/text.h"
 #include "platform/ui/ui.h"
 
@@ -74,7 +74,8 @@ struct RectControl::Watcher : QObject {
     if (watched == parent_ && event->type() == QEvent::Resize) {
       const QSize now = static_cast<QResizeEvent*>(event)->size();
       if (known_.isValid() && now != known_)
-        control_->ParentResized(now.width() - known_.width(), now.height() - known_.height());
+        RuntimeRunApplicationCode(
+            [&] { control_->ParentResized(now.width() - known_.width(), now.height() - known_.height()); });
       known_ = now;
     }
     return false;

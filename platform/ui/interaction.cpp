@@ -13,9 +13,9 @@
 #include <chrono>
 
 #include "platform/text/french.h"
+#include "platform/text/qt_text.h"
 #include "platform/text/text.h"
 #include "platform/ui/application.h"
-#include "platform/ui/qt_text.h"
 #include "platform/ui/ui.h"
 
 namespace platform {
@@ -199,6 +199,10 @@ void RuntimeRequestStop() { task.escapePressed = true; }
 namespace detail {
 
 BackgroundTask backgroundTask;
+
+// The platform's own long tasks (a copy) yield as the system's code does, from the start of
+// the program wherever the user interface is part of it.
+[[maybe_unused]] const bool yieldInstalled = (RuntimeSetYield(&RuntimeBackgroundTask), true);
 
 void BackgroundTaskTick() {
   const auto now = MonotonicNow();

@@ -34,7 +34,8 @@ bool UserCancelled();
 
 // Lets the event loop run when kEventLoopInterval has passed since it last did: the window
 // repaints, its check boxes answer and Esc is seen. Cheap enough to call for every value:
-// the clock (MonotonicNow) is read on every kClockGate-th call only.
+// the clock (MonotonicNow) is read on every kClockGate-th call only. It is also the yield of
+// the platform's own long tasks (RuntimeYield).
 namespace detail {
 inline constexpr unsigned kClockGate = 32;
 inline constexpr std::chrono::milliseconds kEventLoopInterval{20};

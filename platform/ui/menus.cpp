@@ -17,7 +17,7 @@
 #include <string_view>
 #include <type_traits>
 
-#include "platform/ui/qt_text.h"
+#include "platform/text/qt_text.h"
 #include "platform/ui/ui.h"
 
 namespace platform {
@@ -317,13 +317,8 @@ void AddEntries(QMenu* menu, const MenuItem& parent, EditCommandStates& editStat
       // With AutoEnable, an editing command is enabled while it can act on the focused widget.
       if (entry->AutoEnable() && EditCommandOf(entry->Name())) editStates.Add(action, menu);
       // The action holds its entry, so that the entry lives as long as it can be chosen.
-      QObject::connect(action, &QAction::triggered, action, [entry] {
-        try {
-          entry->Choose();
-        } catch (const std::exception& error) {
-          RuntimeReportUnhandled(error.what());  // no exception may cross Qt's event loop
-        }
-      });
+      QObject::connect(action, &QAction::triggered, action,
+                       [entry] { RuntimeRunApplicationCode([&] { entry->Choose(); }); });
     }
   }
 }

@@ -6,7 +6,7 @@
 #include <QTextOption>
 
 #include "platform/ui/control_parts.h"
-#include "platform/ui/qt_text.h"
+#include "platform/text/qt_text.h"
 
 namespace platform {
 

@@ -13,7 +13,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "platform/ui/qt_text.h"
+#include "platform/text/qt_text.h"
 #include "platform/ui/ui.h"
 
 namespace platform {
@@ -38,11 +38,11 @@ class PlatformWindow : public QMainWindow {
       // Closing the main window ends the application, as quitting does; a task that runs
       // stops first and finishes properly.
       event->ignore();
-      Quit(0);
+      RuntimeRunApplicationCode([] { Quit(0); });
       return;
     }
     QMainWindow::closeEvent(event);
-    if (event->isAccepted() && owner) owner->ClosedByUser();
+    if (event->isAccepted() && owner) RuntimeRunApplicationCode([owner] { owner->ClosedByUser(); });
   }
 
  private:

@@ -272,4 +272,50 @@ TEST_F(InUse, AnUnfinishedTransactionThatCannotBeRolledBackInACopyIsSaid) {
   EXPECT_EQ(AllPaths(copies), Lines{});  // what could not be read is not copied
 }
 
+// ---- A private copy that cannot be removed --------------------------------------------------
+
+// The private copies of two databases cannot be removed once read (their folders made
+// undeletable): the closing message names them, for the user to remove them; a copy of a
+// database is not left behind unsaid. The run itself is as usual.
+TEST_F(InUse, PrivateCopiesLeftInTheTemporaryFolderAreNamedInTheClosingMessage) {
+  for (const char* name : {"a.sqlite", "b.sqlite"})
+    fixtures::MakeDatabase(root / name, "PRAGMA journal_mode = WAL; CREATE TABLE t(v); INSERT INTO t VALUES('r1');");
+  std::vector<path> left;
+  platform::SetSnapshotHookForTesting([&] {
+    for (const auto& entry : fs::directory_iterator(tmp))
+      if (std::find(left.begin(), left.end(), entry.path()) == left.end()) left.push_back(entry.path());
+    fs::permissions(left.back(), fs::perms::owner_read | fs::perms::owner_exec);
+  });
+  Options(false, true, false, false, false);
+  RunWithTmp(true);
+  platform::SetSnapshotHookForTesting(nullptr);
+
+  EXPECT_EQ(ResultLines(result), ExpectedFile(2)
+                                     .Entry(root / "a.sqlite")
+                                     .Lines({RowOf("a.sqlite", "t", 1), ""})
+                                     .Entry(root / "b.sqlite")
+                                     .Lines({RowOf("b.sqlite", "t", 1), ""})
+                                     .End());
+  ASSERT_EQ(left.size(), 2u);
+  EXPECT_EQ(user.messages, Lines{std::string(kFinishedMessage) +
+                                 "\n2 copies temporaires de bases n'ont pas pu être supprimées : « " +
+                                 left[0].string() + " » (permission refusée), « " + left[1].string() +
+                                 " » (permission refusée). Supprimez-les vous-même."});
+  EXPECT_TRUE(fs::exists(left[0] / "a.sqlite") && fs::exists(left[1] / "b.sqlite"));
+}
+
+// One copy is said in the singular; past five, the others are counted.
+TEST(LeftoverCopies, OneIsSaidInTheSingularAndPastFiveTheOthersAreCounted) {
+  using platform::LeftoverCopy;
+  EXPECT_EQ(export_run::LeftoverCopiesMessage({}), "");
+  EXPECT_EQ(export_run::LeftoverCopiesMessage({LeftoverCopy{"/tmp/quorvane-a", "permission refusée"}}),
+            "\nUne copie temporaire d'une base n'a pas pu être supprimée : « /tmp/quorvane-a » (permission refusée). "
+            "Supprimez-la vous-même.");
+  std::vector<LeftoverCopy> seven;
+  for (char c = 'a'; c <= 'g'; ++c) seven.push_back({std::string("/tmp/") + c, "r"});
+  EXPECT_EQ(export_run::LeftoverCopiesMessage(seven),
+            "\n7 copies temporaires de bases n'ont pas pu être supprimées : « /tmp/a » (r), « /tmp/b » (r), "
+            "« /tmp/c » (r), « /tmp/d » (r), « /tmp/e » (r) et 2 autres. Supprimez-les vous-même.");
+}
+
 }  // namespace

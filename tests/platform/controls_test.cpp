@@ -758,6 +758,38 @@ TEST(ButtonEvents, AnUnboundButtonRaisesNothing) {
   EXPECT_FALSE(loose->RaiseEvent("Action"));
 }
 
+// An error of the platform's own code between Qt and a handler is told as a handler's is, and
+// never reaches Qt: a click on a button whose class has no Action event, a menu item whose
+// own Action fails with something that is no C++ error at all.
+TEST(QtCallbacks, AnErrorOutsideAHandlerIsToldAndGoesNoFurther) {
+  ScriptedInteraction user;
+  const Ref<PushButton> button = RuntimeCheckCast<PushButton>(RuntimeNewObject(PushButton::GetClass()));
+  button->SetRecord(Label::GetClass());
+  EXPECT_NO_THROW(static_cast<QPushButton*>(button->Widget())->click());
+
+  using ActionImplementation = void (*)(MenuItem&);
+  const ActionImplementation failing = [](MenuItem&) { throw 42; };
+  static ClassRecord* const failingItem = BuildClassRecord(
+      {.name = "FailingItem", .parent = MenuItem::GetClass(), .implementations = {{"Action", CodeOf(failing)}}});
+  const Ref<MenuItem> bar = RuntimeCheckCast<MenuItem>(RuntimeNewObject(MenuBar::GetClass()));
+  const Ref<MenuItem> menu = RuntimeCheckCast<MenuItem>(RuntimeNewObject(MenuItem::GetClass()));
+  const Ref<MenuItem> item = RuntimeCheckCast<MenuItem>(RuntimeNewObject(failingItem));
+  item->SetName("Failing");
+  item->SetText("Échoue");
+  item->SetAutoEnable(true);
+  menu->SetText("Menu");
+  MenuItemOperations::Append(*menu, item);
+  MenuItemOperations::Append(*bar, menu);
+  QMainWindow window;
+  InstallMenuBar(&window, RuntimeCheckCast<MenuBar>(bar));
+  QAction* action = window.menuWidget()->findChild<QAction*>("Failing");
+  ASSERT_NE(action, nullptr);
+  EXPECT_NO_THROW(action->trigger());
+
+  EXPECT_EQ(user.messages, (std::vector<std::string>{"Une erreur inattendue s'est produite : no event Action in class Label",
+                                                     "Une erreur inattendue s'est produite : erreur inconnue"}));
+}
+
 // Return and Space press the button that has the focus, default or not; Return and Enter
 // press the default button where no button has the focus. Esc presses no button: a main
 // window is no dialog, and its cancel button is pressed as the other buttons are.

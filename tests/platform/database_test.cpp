@@ -517,6 +517,42 @@ TEST(Snapshot, ADatabaseOpenedWhileItIsCopiedIsReadLive) {
   sqlite3_close(writer);
 }
 
+// A private copy that cannot be removed with its connection (its folder made undeletable to the
+// user nobody) is given for the user to be told, once. One that can be removed by the time it
+// is asked for goes then, and is not told.
+TEST(Snapshot, APrivateCopyThatCannotBeRemovedIsToldOnceUnlessASecondTryRemovesIt) {
+  fixtures::TempDir dir;
+  fs::create_directory(dir / "tmp");
+  const path file = dir / "base.sqlite";
+  fixtures::MakeDatabase(file, "PRAGMA journal_mode = WAL; CREATE TABLE t(a); INSERT INTO t VALUES(1);");
+  path copy;
+  SetSnapshotHookForTesting([&] {
+    for (const auto& entry : fs::directory_iterator(dir / "tmp")) copy = entry.path();
+    fs::permissions(copy, fs::perms::owner_read | fs::perms::owner_exec);
+  });
+  for (const bool removableAtSecondTry : {false, true}) {
+    SCOPED_TRACE(removableAtSecondTry);
+    fixtures::TemporaryFolderAt tmp(dir / "tmp");
+    fixtures::Unprivileged nobody(dir.path());
+    EXPECT_EQ(FirstColumn(Open(file)->SQLSelect("select a from t")), std::vector<String>{"1"});
+    ASSERT_TRUE(fs::exists(copy / "base.sqlite"));
+    if (removableAtSecondTry) fs::permissions(copy, fs::perms::owner_all);
+    const std::vector<LeftoverCopy> left = TakeLeftoverCopies();
+    if (removableAtSecondTry) {
+      EXPECT_TRUE(left.empty());
+      EXPECT_EQ(Listing(dir / "tmp"), std::vector<String>{});
+    } else {
+      ASSERT_EQ(left.size(), 1u);
+      EXPECT_EQ(left[0].folder, copy.string());
+      EXPECT_EQ(left[0].reason, "permission refusée");
+      EXPECT_TRUE(TakeLeftoverCopies().empty()) << "told twice";
+      fs::permissions(copy, fs::perms::owner_all);
+      fs::remove_all(copy);
+    }
+  }
+  SetSnapshotHookForTesting(nullptr);
+}
+
 // A program that opens a WAL database makes its -wal, then its -shm: in between, the -wal is
 // not one that a writer left, and is not copied while that program may write it. Connect
 // waits for the -shm, and says the database locked when none comes.

@@ -28,7 +28,7 @@
 #include <thread>
 
 #include "platform/ui.h"
-#include "platform/ui/qt_text.h"
+#include "platform/text/qt_text.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/ticks.h"
 

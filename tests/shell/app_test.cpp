@@ -12,6 +12,8 @@
 #include <QTimer>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <new>
 
@@ -190,6 +192,24 @@ TEST(Startup, AnErrorEscapingTheBodyIsToldAndTheApplicationEnds) {
     EXPECT_EQ(RuntimeAppObject(), nullptr);
     EXPECT_EQ(RuntimeGetImplicitWindow("Window1.Window1"), nullptr);
   }
+}
+
+// An error in the start-up, before the application's body, is told as well, and the application
+// ends as after a quit: here the class registration finds the table of Application out of
+// step with its member entries. In a process of its own, where no class is registered yet.
+TEST(Startup, AnErrorInTheStartUpIsToldAndTheApplicationEnds) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        ScriptedInteraction user;
+        ++Application::GetClass()->vtableCount;
+        const int status = QuorvaneMain();
+        for (const std::string& message : user.messages) std::fprintf(stderr, "[%s]\n", message.c_str());
+        std::exit(status == 0 && user.messages.size() == 1 ? 0 : 1);
+      },
+      testing::ExitedWithCode(0),
+      "\\[Une erreur inattendue a arrêté l'application : the table of Application does not follow its member "
+      "entries\\]");
 }
 
 // ---- End to end ----------------------------------------------------------------------------
