@@ -12,18 +12,7 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-class Schema : public RunFixture {
- protected:
-  // Runs on the usual root, then checks that no input changed.
-  Lines RunKeepingInputs() {
-    const auto before = fixtures::Snapshot(root);
-    const auto paths = AllPaths(root);
-    Run(root, result);
-    EXPECT_EQ(Changes(before, fixtures::Snapshot(root)), Lines{});
-    EXPECT_EQ(AllPaths(root), paths);
-    return ResultLines(result);
-  }
-};
+class Schema : public RunFixture {};
 
 // While it lives, every connection that opens knows "monfmt", a function of the program that
 // writes the file: the fixture's, not the run's, which starts after.

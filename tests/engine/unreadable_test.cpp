@@ -8,8 +8,6 @@
 
 #include <sqlite3.h>
 
-#include <optional>
-
 #include "tests/support/other_program.h"
 #include "tests/support/run_fixture.h"
 
@@ -25,21 +23,6 @@ class Unreadable : public RunFixture {
     platform::SetLockWait(std::chrono::milliseconds(2000));
     RunFixture::TearDown();
   }
-
-  // Runs on the usual root, as the user nobody when asked, then checks that no input changed.
-  Lines RunKeepingInputs(const path& resultFile, bool unprivileged = false) {
-    const auto before = fixtures::Snapshot(root);
-    const auto paths = AllPaths(root);
-    {
-      std::optional<fixtures::Unprivileged> nobody;
-      if (unprivileged) nobody.emplace(temp.path());
-      Run(root, resultFile);
-    }
-    EXPECT_EQ(Changes(before, fixtures::Snapshot(root)), Lines{});
-    EXPECT_EQ(AllPaths(root), paths);
-    return ResultLines(resultFile);
-  }
-  Lines RunKeepingInputs(bool unprivileged = false) { return RunKeepingInputs(result, unprivileged); }
 };
 
 // Overwrites a whole page of a database file with garbage.

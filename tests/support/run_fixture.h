@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,13 @@ class RunFixture : public ::testing::Test {
 
   std::vector<std::string> ResultLines(const fixtures::fs::path& result) const {
     return fixtures::Lines(fixtures::ReadFile(result));
+  }
+
+  // Runs on the usual root, as the user nobody when asked, then checks that no input changed
+  // and that nothing was made beside them; gives the result file's lines.
+  std::vector<std::string> RunKeepingInputs(const fixtures::fs::path& resultFile, bool unprivileged = false);
+  std::vector<std::string> RunKeepingInputs(bool unprivileged = false) {
+    return RunKeepingInputs(result, unprivileged);
   }
 
   fixtures::TempDir temp;
@@ -145,6 +153,20 @@ inline std::vector<std::string> Changes(const std::vector<std::pair<std::string,
     }
   }
   return changes;
+}
+
+inline std::vector<std::string> RunFixture::RunKeepingInputs(const fixtures::fs::path& resultFile,
+                                                             bool unprivileged) {
+  const auto before = fixtures::Snapshot(root);
+  const auto paths = AllPaths(root);
+  {
+    std::optional<fixtures::Unprivileged> nobody;
+    if (unprivileged) nobody.emplace(temp.path());
+    Run(root, resultFile);
+  }
+  EXPECT_EQ(Changes(before, fixtures::Snapshot(root)), std::vector<std::string>{});
+  EXPECT_EQ(AllPaths(root), paths);
+  return ResultLines(resultFile);
 }
 
 // The line that says what could not be read, for the whole entry or a part of it.
