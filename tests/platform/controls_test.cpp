@@ -4,13 +4,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QGroupBox>
 #include <QImage>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
-#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTextEdit>

@@ -12,7 +12,6 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>

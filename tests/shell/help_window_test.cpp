@@ -2,7 +2,6 @@
 // window as its construction builds it, and its implicit instance.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QMainWindow>
 #include <QTextBlock>
 #include <QTextEdit>

@@ -7,10 +7,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QCoreApplication>
 #include <QGroupBox>
 #include <QImage>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenuBar>
