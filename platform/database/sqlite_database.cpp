@@ -381,7 +381,7 @@ bool WaitAgainForLock(int retry, std::chrono::steady_clock::time_point& firstTry
   if (retry == 0) firstTry = MonotonicNow();
   if (lockRetryHook) lockRetryHook(retry + 1);
   if (MonotonicNow() - firstTry >= lockWait) return false;
-  std::this_thread::sleep_for(std::chrono::milliseconds(retry < 10 ? 1 : 10));
+  MonotonicSleep(std::chrono::milliseconds(retry < 10 ? 1 : 10));
   return true;
 }
 

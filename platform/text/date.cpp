@@ -2,6 +2,8 @@
 #include <QLocale>
 #include <QRegularExpression>
 
+#include <thread>
+
 #include "platform/text/qt_text.h"
 #include "platform/text/text.h"
 
@@ -30,14 +32,27 @@ std::function<std::chrono::steady_clock::time_point()>& Monotonic() {
   static std::function<std::chrono::steady_clock::time_point()> clock;
   return clock;
 }
+std::function<void(std::chrono::steady_clock::duration)>& MonotonicSleeper() {
+  static std::function<void(std::chrono::steady_clock::duration)> sleep;
+  return sleep;
+}
 }  // namespace
 
 std::chrono::steady_clock::time_point MonotonicNow() {
   return Monotonic() ? Monotonic()() : std::chrono::steady_clock::now();
 }
 
-void SetMonotonicClockForTesting(std::function<std::chrono::steady_clock::time_point()> clock) {
+void MonotonicSleep(std::chrono::steady_clock::duration length) {
+  if (!Monotonic())
+    std::this_thread::sleep_for(length);
+  else if (MonotonicSleeper())
+    MonotonicSleeper()(length);
+}
+
+void SetMonotonicClockForTesting(std::function<std::chrono::steady_clock::time_point()> clock,
+                                 std::function<void(std::chrono::steady_clock::duration)> sleep) {
   Monotonic() = std::move(clock);
+  MonotonicSleeper() = Monotonic() ? std::move(sleep) : nullptr;
 }
 
 Date::Date() : moment_(Clock() ? Clock()() : SystemNow()) {}

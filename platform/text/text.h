@@ -113,8 +113,12 @@ void SetClockForTesting(std::function<CivilTime()> clock);
 // The clock that the platform's waits and throttles read: how long since the event loop last
 // ran, since a control was last painted, since a locked database was first tried.
 std::chrono::steady_clock::time_point MonotonicNow();
-// Replaces that clock, so that tests move time on instead of waiting for it; an empty
-// function restores the system's.
-void SetMonotonicClockForTesting(std::function<std::chrono::steady_clock::time_point()> clock);
+// Waits that long by that clock, as a locked database is waited for between two tries.
+void MonotonicSleep(std::chrono::steady_clock::duration length);
+// Replaces that clock, so that tests move time on instead of waiting for it: MonotonicSleep
+// then calls `sleep` (when given) and returns at once. An empty `clock` restores the system's
+// clock and its sleeps.
+void SetMonotonicClockForTesting(std::function<std::chrono::steady_clock::time_point()> clock,
+                                 std::function<void(std::chrono::steady_clock::duration)> sleep = nullptr);
 
 }  // namespace platform

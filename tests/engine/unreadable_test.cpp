@@ -8,8 +8,6 @@
 
 #include <sqlite3.h>
 
-#include <optional>
-
 #include "tests/support/other_program.h"
 #include "tests/support/run_fixture.h"
 

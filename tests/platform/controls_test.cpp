@@ -4,13 +4,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QGroupBox>
 #include <QImage>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
-#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTextEdit>
@@ -21,17 +18,15 @@
 
 #include "platform/runtime.h"
 #include "platform/ui.h"
+#include "tests/support/event_loop.h"
 #include "tests/support/ticks.h"
 #include "tests/support/scripted_interaction.h"
 
 using namespace platform;
+using fixtures::RunEventLoop;
 namespace pl = platform::property_list;
 
 namespace {
-
-void RunEventLoop() {
-  for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
-}
 
 // ---- Records ------------------------------------------------------------------------------
 
@@ -714,9 +709,7 @@ class Buttons : public MainLayout {
   // A key goes where the window system sends it: to the widget that has the focus, else to
   // the window.
   void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QWidget* to = QApplication::focusWidget() ? QApplication::focusWidget() : host->QtWindow();
-    QCoreApplication::postEvent(to, new QKeyEvent(QEvent::KeyPress, key, modifiers));
-    QCoreApplication::postEvent(to, new QKeyEvent(QEvent::KeyRelease, key, modifiers));
+    fixtures::PostKey(host->QtWindow(), key, modifiers);
   }
 
   Ref<PushButton> start, quit;
@@ -730,11 +723,7 @@ TEST_F(Buttons, AClickOrPushRaisesActionForTheBoundHandler) {
   EXPECT_TRUE(quitTarget.pressed.empty());
 
   QWidget* widget = quit->Widget();
-  const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
-  QCoreApplication::postEvent(widget, new QMouseEvent(QEvent::MouseButtonPress, at, widget->mapToGlobal(at),
-                                                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
-  QCoreApplication::postEvent(widget, new QMouseEvent(QEvent::MouseButtonRelease, at, widget->mapToGlobal(at),
-                                                      Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+  fixtures::PostClick(widget, QPointF(widget->width() / 2.0, widget->height() / 2.0));
   RunEventLoop();
   ASSERT_EQ(quitTarget.pressed.size(), 1u);
   EXPECT_EQ(quitTarget.pressed[0], quit);

@@ -13,8 +13,10 @@
 #include <optional>
 
 #include "platform/ui.h"
+#include "tests/support/event_loop.h"
 
 using namespace platform;
+using fixtures::RunEventLoop;
 
 namespace {
 
@@ -25,10 +27,6 @@ Ref<T> Make(const std::optional<String>& name = std::nullopt, const String& text
   if (name) entry->SetName(*name);
   entry->SetText(text);
   return entry;
-}
-
-void RunEventLoop() {
-  for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
 }
 
 // ---- Class records ------------------------------------------------------------------------

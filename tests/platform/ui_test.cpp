@@ -12,7 +12,6 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -29,16 +28,14 @@
 
 #include "platform/ui.h"
 #include "platform/text/qt_text.h"
+#include "tests/support/event_loop.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/ticks.h"
 
 using namespace platform;
+using fixtures::RunEventLoop;
 
 namespace {
-
-void RunEventLoop() {
-  for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
-}
 
 // A small window with a label, a check box and a button, registered under the name it is given.
 class TestWindow : public Window {
@@ -129,12 +126,7 @@ TEST_F(UiTest, CheckBoxValueFollowsSetValueAndAClick) {
 
   // A real mouse click on the box's indicator, delivered through the event loop.
   QWidget* widget = box->Widget();
-  const QPointF at(6, widget->height() / 2.0);
-  const QPointF global = widget->mapToGlobal(at);
-  QCoreApplication::postEvent(widget, new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton,
-                                                      Qt::LeftButton, Qt::NoModifier));
-  QCoreApplication::postEvent(widget, new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton,
-                                                      Qt::NoButton, Qt::NoModifier));
+  fixtures::PostClick(widget, QPointF(6, widget->height() / 2.0));
   RunEventLoop();
   EXPECT_TRUE(box->Value());
   static_cast<QCheckBox*>(widget)->click();

@@ -2,7 +2,6 @@
 // window as its construction builds it, and its implicit instance.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QMainWindow>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -15,15 +14,14 @@
 #include <vector>
 
 #include "shell/help_window.h"
+#include "tests/support/class_records.h"
+#include "tests/support/event_loop.h"
 #include "tests/support/list_reading.h"
 
 using namespace platform;
+using fixtures::RunEventLoop;
 
 namespace {
-
-void RunEventLoop() {
-  for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
-}
 
 // ---- The class as registered --------------------------------------------------------------
 
@@ -32,19 +30,12 @@ const std::size_t kWindowMembers = Window::GetClass()->members.entries.size();
 TEST(AideWClass, NameCountsTableAndEvents) {
   const ClassRecord* window = Window::GetClass();
   const ClassRecord* record = AideW::GetClass();
-  EXPECT_STREQ(record->name, "AideW.AideW");
-  EXPECT_EQ(RecordTextLength(record->name), 11u);
-  EXPECT_EQ(record->parent, window);
-  EXPECT_EQ(record->instanceSize, window->instanceSize);
+  ASSERT_NO_FATAL_FAILURE(fixtures::ExpectPublicSubclassRecord(record, "AideW.AideW", window));
   ASSERT_EQ(record->vtableCount, 39u);
   for (std::size_t i = 0; i < 35; ++i) EXPECT_EQ(record->vtable[i], window->vtable[i]) << i;
   EXPECT_EQ(record->members.entries.size(), kWindowMembers + 4);
   EXPECT_EQ(record->events.size(), window->events.size());
   EXPECT_EQ(record->properties.entries.size(), window->properties.entries.size());
-  ASSERT_EQ(record->attributes.size(), 1u);
-  EXPECT_STREQ(record->attributes[0].name, "__Scope");
-  EXPECT_STREQ(record->attributes[0].value, "Public");
-  EXPECT_EQ(record->attributes[0].hasValue, 1);
   // Its own Layout and CreateControls; every other event, Open included, left to Window.
   for (const EventEntry& event : record->events) {
     const std::string name = event.name;

@@ -7,10 +7,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QCoreApplication>
 #include <QGroupBox>
 #include <QImage>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -25,16 +23,14 @@
 
 #include "shell/help_window.h"
 #include "shell/main_window.h"
+#include "tests/support/event_loop.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/scripted_interaction.h"
 
 using namespace platform;
+using fixtures::RunEventLoop;
 
 namespace {
-
-void RunEventLoop() {
-  for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
-}
 
 QWidget* WidgetOf(Window1& window, const char* name) {
   return RuntimeCheckCast<RectControl>(window._ControlByName(name))->Widget();
@@ -173,9 +169,7 @@ class MainWindowKeys : public testing::Test {
   }
   // A key goes where the window system sends it: to the widget that has the focus.
   void Key(int key) {
-    QWidget* to = QApplication::focusWidget() ? QApplication::focusWidget() : window->QtWindow();
-    QCoreApplication::postEvent(to, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier));
-    QCoreApplication::postEvent(to, new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier));
+    fixtures::PostKey(window->QtWindow(), key);
     RunEventLoop();
   }
   QWidget* Focus() const { return window->QtWindow()->focusWidget(); }

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "shell/menu_bar.h"
+#include "tests/support/class_records.h"
 
 using namespace platform;
 
@@ -22,14 +23,7 @@ namespace {
 TEST(MenuBar1Class, IsRegisteredAsMenuBarsSubclassWithItsOwnAttributeAndMembers) {
   const ClassRecord* record = MenuBar1::GetClass();
   const ClassRecord* parent = MenuBar::GetClass();
-  EXPECT_STREQ(record->name, "MenuBar1.MenuBar1");
-  EXPECT_EQ(RecordTextLength(record->name), 17u);
-  EXPECT_EQ(record->parent, parent);
-  EXPECT_EQ(record->instanceSize, parent->instanceSize);
-  ASSERT_EQ(record->attributes.size(), 1u);
-  EXPECT_STREQ(record->attributes[0].name, "__Scope");
-  EXPECT_STREQ(record->attributes[0].value, "Public");
-  EXPECT_EQ(record->attributes[0].hasValue, 1);
+  ASSERT_NO_FATAL_FAILURE(fixtures::ExpectPublicSubclassRecord(record, "MenuBar1.MenuBar1", parent));
 
   // The counts come from MenuBar's record; its own members follow MenuBar's.
   const std::size_t inherited = parent->members.entries.size();

@@ -53,10 +53,12 @@ class RunFixture : public ::testing::Test {
     return fixtures::Lines(fixtures::ReadFile(result));
   }
 
-  // Runs on the usual root, as the user nobody when asked, then checks that no input changed:
-  // the same files with the same bytes, and nothing more. Gives the result file's lines.
+  // Runs on the usual root, as the user nobody when asked, then checks that no input changed
+  // and that nothing was made beside them; gives the result file's lines.
   std::vector<std::string> RunKeepingInputs(const fixtures::fs::path& resultFile, bool unprivileged = false);
-  std::vector<std::string> RunKeepingInputs(bool unprivileged = false) { return RunKeepingInputs(result, unprivileged); }
+  std::vector<std::string> RunKeepingInputs(bool unprivileged = false) {
+    return RunKeepingInputs(result, unprivileged);
+  }
 
   fixtures::TempDir temp;
   // The usual root folder and result file; the result file stands outside the root.
@@ -153,6 +155,20 @@ inline std::vector<std::string> Changes(const std::vector<std::pair<std::string,
   return changes;
 }
 
+inline std::vector<std::string> RunFixture::RunKeepingInputs(const fixtures::fs::path& resultFile,
+                                                             bool unprivileged) {
+  const auto before = fixtures::Snapshot(root);
+  const auto paths = AllPaths(root);
+  {
+    std::optional<fixtures::Unprivileged> nobody;
+    if (unprivileged) nobody.emplace(temp.path());
+    Run(root, resultFile);
+  }
+  EXPECT_EQ(Changes(before, fixtures::Snapshot(root)), std::vector<std::string>{});
+  EXPECT_EQ(AllPaths(root), paths);
+  return ResultLines(resultFile);
+}
+
 // The line that says what could not be read, for the whole entry or a part of it.
 inline std::string UnreadableLine(const std::string& entry, const std::string& reason) {
   return Cells({entry, "lecture impossible : " + reason});
@@ -184,17 +200,4 @@ inline std::string RowOf(const std::string& database, const std::string& table, 
 // The column-name line of a MakeTable table.
 inline std::string ColumnsOf(const std::string& database, const std::string& table, int rows) {
   return Cells({database, table + " (" + std::to_string(rows) + ")", "Rowid", "v"});
-}
-
-inline std::vector<std::string> RunFixture::RunKeepingInputs(const fixtures::fs::path& resultFile, bool unprivileged) {
-  const auto before = fixtures::Snapshot(root);
-  const auto paths = AllPaths(root);
-  {
-    std::optional<fixtures::Unprivileged> nobody;
-    if (unprivileged) nobody.emplace(temp.path());
-    Run(root, resultFile);
-  }
-  EXPECT_EQ(Changes(before, fixtures::Snapshot(root)), std::vector<std::string>{});
-  EXPECT_EQ(AllPaths(root), paths);
-  return ResultLines(resultFile);
 }

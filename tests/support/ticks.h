@@ -1,5 +1,4 @@
-// The platform's monotonic clock, moved on by hand: tests make time pass instead of waiting
-// for it.
+// The platform's monotonic clock as the tests see it: time passes instead of being waited for.
 #pragma once
 
 #include <chrono>
@@ -7,18 +6,26 @@
 #include "platform/text.h"
 #include "platform/ui.h"
 
+// The clock of every test program, from the start of main: the system's, except that a wait
+// of the platform's (a locked database tried again) returns at once and moves the clock on by
+// as much, so that no test waits in real time for a lock wait to pass. It reads no earlier
+// than `from`, and never goes back.
+void UseTheClockWithoutWaits(std::chrono::steady_clock::time_point from = {});
+
+// The clock moved on by hand, for as long as it lives; waits move it on too. Then the clock
+// without waits comes back, from where this one stopped.
 class ManualTicks {
  public:
-  // Each clock starts an hour past where the last one stopped: no throttle remembers a
-  // moment of a test before.
-  ManualTicks() : now_(Latest() += std::chrono::hours(1)) {
-    platform::SetMonotonicClockForTesting([this] { return now_; });
+  // Each clock starts an hour past the time before it: no throttle remembers a moment of a
+  // test before.
+  ManualTicks() : now_(platform::MonotonicNow() + std::chrono::hours(1)) {
+    platform::SetMonotonicClockForTesting([this] { return now_; }, [this](auto length) { Advance(length); });
   }
-  ~ManualTicks() { platform::SetMonotonicClockForTesting(nullptr); }
+  ~ManualTicks() { UseTheClockWithoutWaits(now_); }
   ManualTicks(const ManualTicks&) = delete;
   ManualTicks& operator=(const ManualTicks&) = delete;
 
-  void Advance(std::chrono::steady_clock::duration by) { Latest() = now_ += by; }
+  void Advance(std::chrono::steady_clock::duration by) { now_ += by; }
 
   // Lets RuntimeBackgroundTask run the event loop once, as a run does between rows: the
   // yield's interval passes, and it is called past its gate.
@@ -28,9 +35,5 @@ class ManualTicks {
   }
 
  private:
-  static std::chrono::steady_clock::time_point& Latest() {
-    static std::chrono::steady_clock::time_point latest = std::chrono::steady_clock::now();
-    return latest;
-  }
   std::chrono::steady_clock::time_point now_;
 };
