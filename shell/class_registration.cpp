@@ -17,9 +17,13 @@ ClassRecord* RegisterSystemClass(const SystemClassDefinition& definition, Object
       .publicScope = definition.publicScope,
   });
   for (const PlacedMember& operation : definition.operations)
-    if (operation.place >= record->vtableCount || record->vtable[operation.place] != operation.member.code)
+    if (operation.place >= record->vtableCount || record->vtable[operation.place] != operation.member.code) {
+      // Records live as long as the process; a refused one is kept too, never used.
+      static auto* const refused = new std::vector<ClassRecord*>;
+      refused->push_back(record);
       throw RuntimeException(String("the class ") + definition.name + " does not hold " + operation.member.name +
                              " in the place that its typed call reads");
+    }
   return record;
 }
 
