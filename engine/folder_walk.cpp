@@ -98,6 +98,10 @@ Ref<RecordSet> ReadOnAfterDamage(const Ref<SQLiteDatabase>& db, const Selection&
                        " >= " + Str(start.rowid) + " order by " + rowid);
 }
 
+// NbRecords changes at every row; when the panel is shown, it is repainted once every this
+// many rows of a table.
+constexpr std::int64_t kRowsPerRefresh = 50;
+
 }  // namespace
 
 // One call walks one folder: every entry gets its block; an entry that opens as a database
@@ -223,10 +227,10 @@ void Window1::ScanDossier(const Ref<FolderItem>& folder, const Ref<TextOutputStr
           if (UserCancelled()) App::ArretTraitement = 1;
           NbRecords()->SetText(Str(Val(NbRecords()->Text()) + 1.0));
           ++tableRowCount;
-          if (AfficheInfo()->Value() && tableRowCount % 50 == 0) NbRecords()->Refresh(true);
+          if (AfficheInfo()->Value() && tableRowCount % kRowsPerRefresh == 0) NbRecords()->Refresh(true);
 
           const int fieldCount = rows->FieldCount();
-          if (line.capacity() > (std::size_t{1} << 24)) String().swap(line);  // a huge value's room goes back
+          if (line.capacity() > kRoomKeptBetweenValues) String().swap(line);  // a huge value's room goes back
           line.clear();
           line += Chr(9);
           AppendNameAsUtf8(line, folder->Item(i)->Name());
