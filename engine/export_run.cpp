@@ -1,7 +1,9 @@
 #include "engine/export_run.h"
 
 #include <cerrno>
+#include <exception>
 #include <new>
+#include <utility>
 
 #include "shell/app.h"
 
@@ -57,13 +59,40 @@ String LeftoverCopiesMessage(const std::vector<LeftoverCopy>& copies) {
 
 using namespace export_run;
 
+namespace {
+
+// Gives the Start button back at every return of the run, after the message that ends it;
+// then, once the run may have grown the window, gives the window its height at rest. An error
+// that leaves the run leaves both as they stand.
+class StartButtonBack {
+ public:
+  explicit StartButtonBack(Ref<PushButton> button) : button_(std::move(button)) {}
+  StartButtonBack(const StartButtonBack&) = delete;
+  StartButtonBack& operator=(const StartButtonBack&) = delete;
+  void ShrinkWindowToo() noexcept { shrinkWindow_ = true; }
+  // Never acts while an error unwinds, so what the platform raises here reaches the caller as
+  // from the run itself.
+  ~StartButtonBack() noexcept(false) {
+    if (std::uncaught_exceptions() > uncaught_) return;
+    button_->SetEnabled(true);
+    if (shrinkWindow_) ImplicitWindow1()->SetHeight(kHeightAtRest);
+  }
+
+ private:
+  Ref<PushButton> button_;
+  bool shrinkWindow_ = false;
+  int uncaught_ = std::uncaught_exceptions();
+};
+
+}  // namespace
+
 void Window1::BtnDemarrer_Action(const Ref<PushButton>& button) {
   button->SetEnabled(false);
+  StartButtonBack buttonBack(button);
 
   Ref<FolderItem> root = SelectFolder();
   if (!root) {
     MsgBox(kFolderCancelled);
-    button->SetEnabled(true);
     return;
   }
   NomDossier()->SetText(root->Name());
@@ -71,7 +100,6 @@ void Window1::BtnDemarrer_Action(const Ref<PushButton>& button) {
   Ref<FolderItem> resultFile = GetSaveFolderItem("TEXT", "ExtractDatabase");
   if (!resultFile) {
     MsgBox(kFileCancelled);
-    button->SetEnabled(true);
     return;
   }
 
@@ -82,13 +110,11 @@ void Window1::BtnDemarrer_Action(const Ref<PushButton>& button) {
   resultFolderPath = Left(resultFolderPath, Len(resultFolderPath) - 1);
   if (RuntimeStringCompare(root->NativePath(), resultFolderPath) == 0) {
     MsgBox(kSameFolder);
-    button->SetEnabled(true);
     return;
   }
   // Wherever it stands, a database is never replaced by the text.
   if (MayBeDatabaseFile(resultFile)) {
     MsgBox(ResultIsDatabaseMessage(resultFile->NativePath()));
-    button->SetEnabled(true);
     return;
   }
 
@@ -110,7 +136,6 @@ void Window1::BtnDemarrer_Action(const Ref<PushButton>& button) {
     output = TextOutputStream::Create(resultFile);
   } catch (const IOException& error) {
     MsgBox(CannotCreateMessage(resultFile->NativePath(), error.Message()));
-    button->SetEnabled(true);
     return;
   }
 
@@ -125,9 +150,8 @@ void Window1::BtnDemarrer_Action(const Ref<PushButton>& button) {
     App::ArretTraitement = 0;
     CurrentRun() = RunState{};
     MsgBox(message + LeftoverCopiesMessage(TakeLeftoverCopies()));
-    button->SetEnabled(true);
-    ImplicitWindow1()->SetHeight(kHeightAtRest);
   };
+  buttonBack.ShrinkWindowToo();
   try {
     output->WriteLine(Converted(CreationLine(start)));
     output->WriteLine(Converted(DescriptionLine()));
@@ -164,6 +188,4 @@ void Window1::BtnDemarrer_Action(const Ref<PushButton>& button) {
   // The window keeps its run height while the message is up.
   MsgBox(FinishedMessage(CurrentRun().troubledEntries) + LeftoverCopiesMessage(TakeLeftoverCopies()));
   CurrentRun() = RunState{};
-  button->SetEnabled(true);
-  ImplicitWindow1()->SetHeight(kHeightAtRest);
 }

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -61,6 +62,11 @@ class Connection : public Object {
   String privateFolder_;
   String changeReason_;
 };
+
+// The room that a buffer holding one value, or one line of values, at a time keeps between
+// two of them: past it, a huge value's room goes back once the value is used, rather than
+// staying taken for the rest of the run.
+inline constexpr std::size_t kRoomKeptBetweenValues = std::size_t{16} << 20;  // 16 MiB
 
 // One value of the current row of a record set.
 class DatabaseField : public Object {

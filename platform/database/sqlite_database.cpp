@@ -786,7 +786,7 @@ std::string_view DatabaseField::StringView() const {
   bool literal;
   const std::string_view bytes = Bytes(literal);
   if (!literal) return bytes;
-  if (converted_.capacity() > (std::size_t{1} << 24)) String().swap(converted_);  // a huge BLOB's room
+  if (converted_.capacity() > kRoomKeptBetweenValues) String().swap(converted_);  // a huge BLOB's room
   converted_.clear();
   AppendBlobLiteral(converted_, bytes);
   return converted_;

@@ -8,16 +8,16 @@ void (*installedYield)() = nullptr;
 
 }  // namespace
 
-Delegate::Delegate(Code invoker, Code method, Object* target, const char* signature, int flags)
-    : invoker_(invoker), method_(method), signature_(signature), flags_(flags) {
+Delegate::Delegate(Code invoker, Code method, Object* target, int flags)
+    : invoker_(invoker), method_(method), flags_(flags) {
   if (flags == 1)
     weakTarget_ = WeakRef<Object>(target);
   else
     strongTarget_ = Ref<Object>(target);
 }
 
-Ref<Delegate> RuntimeCreateDelegate(Code invoker, Code method, Object* target, const char* signature, int flags) {
-  return New<Delegate>(invoker, method, target, signature, flags);
+Ref<Delegate> RuntimeCreateDelegate(Code invoker, Code method, Object* target, const char* /*signature*/, int flags) {
+  return New<Delegate>(invoker, method, target, flags);
 }
 
 void RuntimeAddEventHandler(const Ref<EventSource>& source, std::size_t eventNumber, DispatchRoutine dispatch,

@@ -14,18 +14,16 @@ namespace platform {
 // its controls. Target() reads nil once such a target is gone.
 class Delegate : public Object {
  public:
-  Delegate(Code invoker, Code method, Object* target, const char* signature, int flags);
+  Delegate(Code invoker, Code method, Object* target, int flags);
   Code Invoker() const noexcept { return invoker_; }
   Code Method() const noexcept { return method_; }
   Object* Target() const noexcept { return flags_ == 1 ? weakTarget_.get() : strongTarget_.get(); }
-  const char* Signature() const noexcept { return signature_; }
 
  private:
   Code invoker_;
   Code method_;
   WeakRef<Object> weakTarget_;
   Ref<Object> strongTarget_;
-  const char* signature_;
   int flags_;
 };
 
@@ -34,6 +32,7 @@ using DispatchRoutine = void (*)(Object& source, Delegate& delegate);
 // The delegate's own invoker, called with the event's argument.
 using DelegateInvoker = void (*)(Delegate& delegate, Object& argument);
 
+// The signature text is accepted for its callers' sake: the invoker already knows the types.
 Ref<Delegate> RuntimeCreateDelegate(Code invoker, Code method, Object* target, const char* signature, int flags);
 
 // What an object keeps of the handlers bound to its events.

@@ -93,7 +93,6 @@ struct CivilTime {
 class Date : public Object {
  public:
   Date();
-  explicit Date(const CivilTime& moment) : moment_(moment) {}
 
   // In French whatever the user's locale, as the whole application speaks.
   String LongDate() const;  // the long date, e.g. "jeudi 10 décembre 2026"
