@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <mutex>
 #include <thread>
 #include <utility>
 
@@ -26,7 +25,6 @@ namespace {
 constexpr char kMagic[] = "SQLite format 3";  // with its terminating zero: 16 bytes
 constexpr char kProcFolder[] = "/proc/self/fd/";
 constexpr char kVfsName[] = "quorvane";
-constexpr char kGuardedVfsName[] = "quorvane-guarded";
 
 // SQLite counts the memory it takes under a lock, at every allocation, for statistics that
 // nothing here reads; off before SQLite starts.
@@ -54,47 +52,6 @@ int FullPathname(sqlite3_vfs*, const char* path, int size, char* out) {
   return baseVfs->xFullPathname(baseVfs, path, size, out);
 }
 
-// A database cut short in the middle of a page ends, for SQLite, at its last whole page: the
-// rest of that page would read as zeros, and zeros as rows that were never written. A page
-// past the end is then damage, as any page that cannot be read. The file's own methods serve
-// for all else; each kind of them (one per locking style) gets one copy with this size.
-constexpr int kMethodKinds = 4;
-std::mutex methodsMutex;
-const sqlite3_io_methods* baseMethods[kMethodKinds] = {};
-sqlite3_io_methods wholePageMethods[kMethodKinds];
-
-int FileSizeInWholePages(sqlite3_file* file, sqlite3_int64* size) {
-  const sqlite3_io_methods* base = baseMethods[file->pMethods - wholePageMethods];
-  const int code = base->xFileSize(file, size);
-  unsigned char bytes[2];
-  if (code != SQLITE_OK || *size < 100 || base->xRead(file, bytes, 2, 16) != SQLITE_OK) return code;
-  // The page size, at offset 16 of the header; 1 stands for 65536.
-  const sqlite3_int64 pageSize = bytes[0] == 0 && bytes[1] == 1 ? 65536 : bytes[0] << 8 | bytes[1];
-  const bool valid = pageSize >= 512 && (pageSize & (pageSize - 1)) == 0;
-  // A file shorter than a page is left to SQLite, which finds it no database.
-  if (valid && *size >= pageSize) *size -= *size % pageSize;
-  return SQLITE_OK;
-}
-
-int Open(sqlite3_vfs* vfs, const char* name, sqlite3_file* file, int flags, int* outFlags) {
-  const int code = baseVfs->xOpen(vfs, name, file, flags, outFlags);
-  if (code != SQLITE_OK || !file->pMethods || !(flags & SQLITE_OPEN_MAIN_DB) || !(flags & SQLITE_OPEN_READONLY))
-    return code;
-  const std::lock_guard<std::mutex> lock(methodsMutex);
-  for (int kind = 0; kind < kMethodKinds; ++kind) {
-    if (!baseMethods[kind]) {
-      baseMethods[kind] = file->pMethods;
-      wholePageMethods[kind] = *file->pMethods;
-      wholePageMethods[kind].xFileSize = &FileSizeInWholePages;
-    }
-    if (baseMethods[kind] == file->pMethods) {
-      file->pMethods = &wholePageMethods[kind];
-      break;
-    }
-  }
-  return code;
-}
-
 // Descriptors of the folders of the connections now open (see Connection).
 std::vector<int> connectionFolders;
 
@@ -117,41 +74,43 @@ int Delete(sqlite3_vfs*, const char* path, int syncFolder) {
   return SQLITE_OK;
 }
 
-sqlite3_vfs* OurVfs() {
-  static sqlite3_vfs* const registered = []() -> sqlite3_vfs* {
-    baseVfs = sqlite3_vfs_find(nullptr);
-    if (!baseVfs) return nullptr;
-    // The base's own methods are called with this copy, and find their data in it.
-    static sqlite3_vfs vfs = *baseVfs;
-    vfs.zName = kVfsName;
-    vfs.xFullPathname = &FullPathname;
-    vfs.xOpen = &Open;
-    vfs.xDelete = &Delete;
-    return sqlite3_vfs_register(&vfs, 0) == SQLITE_OK ? &vfs : nullptr;
-  }();
-  return registered;
-}
+// ---- The database file as SQLite reads it -----------------------------------------------------
 
-const char* Vfs() { return OurVfs() ? kVfsName : nullptr; }
+// A database opened read-only is read through a file of ours laid over the base's, which
+// changes two things. The file ends, for SQLite, at its last whole page: a database cut short
+// in the middle of a page would have the rest of that page read as zeros, and zeros as rows
+// that were never written; a page past the end is then damage, as any page that cannot be
+// read. And, when the connection asks for it, the file is guarded: a WAL database without its
+// -wal holds all of its content in its file, which stays as it is until a -wal appears (a
+// program that opens it makes its -wal first, and only then writes and checkpoints into the
+// file). When such a database cannot be copied, it is read in place as immutable, and the
+// guard looks after every read whether a -wal has appeared yet; once one has, the read and
+// every one after it fail. What was read before is of the one state the file had until then.
+// (While the connection holds the file for reading, a -wal that appeared cannot be removed.)
+constexpr char kGuardParameter[] = "guard_against_wal";
 
-// ---- Reading in place what may change -------------------------------------------------------
-
-// A WAL database without its -wal holds all of its content in its file, which stays as it is
-// until a -wal appears: a program that opens it makes its -wal first, and only then writes,
-// and checkpoints into the file. When the database cannot be copied, it is read in place as
-// immutable through this file system, which checks after every read of the database file that
-// no -wal has appeared yet; once one has, the read and every one after it fail. What was read
-// before is of the one state the file had until then. (While the connection holds the file
-// for reading, a -wal that appeared cannot be removed again.)
-struct GuardedFile {
-  sqlite3_file base;     // its methods are kGuardedMethods
-  sqlite3_file* real;    // the base's file, just after this record
-  const char* wal;       // the name of the database's -wal
-  bool changed;
+struct OurFile {
+  sqlite3_file base;   // its methods: one of kWholePageMethods, or kGuardedMethods
+  sqlite3_file* real;  // the base's file, just after this record
+  const char* wal;     // guarded: the name of the database's -wal
+  bool changed;        // guarded: a -wal appeared
 };
 
-GuardedFile* Guarded(sqlite3_file* file) { return reinterpret_cast<GuardedFile*>(file); }
-sqlite3_file* Real(sqlite3_file* file) { return Guarded(file)->real; }
+OurFile* Ours(sqlite3_file* file) { return reinterpret_cast<OurFile*>(file); }
+sqlite3_file* Real(sqlite3_file* file) { return Ours(file)->real; }
+
+int FileSizeInWholePages(sqlite3_file* file, sqlite3_int64* size) {
+  sqlite3_file* real = Real(file);
+  const int code = real->pMethods->xFileSize(real, size);
+  unsigned char bytes[2];
+  if (code != SQLITE_OK || *size < 100 || real->pMethods->xRead(real, bytes, 2, 16) != SQLITE_OK) return code;
+  // The page size, at offset 16 of the header; 1 stands for 65536.
+  const sqlite3_int64 pageSize = bytes[0] == 0 && bytes[1] == 1 ? 65536 : bytes[0] << 8 | bytes[1];
+  const bool valid = pageSize >= 512 && (pageSize & (pageSize - 1)) == 0;
+  // A file shorter than a page is left to SQLite, which finds it no database.
+  if (valid && *size >= pageSize) *size -= *size % pageSize;
+  return SQLITE_OK;
+}
 
 // Looked at after the read, whatever it gave: a file that a checkpoint made shorter reads short.
 // The read's own error number is kept for SQLite to report.
@@ -164,60 +123,87 @@ bool WalAppeared(const char* wal) {
 }
 
 int GuardedRead(sqlite3_file* file, void* buffer, int amount, sqlite3_int64 offset) {
-  GuardedFile* guarded = Guarded(file);
-  if (guarded->changed) return SQLITE_IOERR_READ;
-  const int code = guarded->real->pMethods->xRead(guarded->real, buffer, amount, offset);
-  if (WalAppeared(guarded->wal)) {
-    guarded->changed = true;
+  OurFile* ours = Ours(file);
+  if (ours->changed) return SQLITE_IOERR_READ;
+  const int code = ours->real->pMethods->xRead(ours->real, buffer, amount, offset);
+  if (WalAppeared(ours->wal)) {
+    ours->changed = true;
     return SQLITE_IOERR_READ;
   }
   return code;
 }
 
-// The other methods are the base's; version 1 has neither shared memory nor mapping, which
-// would read the file without a check.
-const sqlite3_io_methods kGuardedMethods = {
-    1,
-    [](sqlite3_file* f) { return Real(f)->pMethods->xClose(Real(f)); },
-    &GuardedRead,
-    [](sqlite3_file* f, const void* b, int n, sqlite3_int64 o) { return Real(f)->pMethods->xWrite(Real(f), b, n, o); },
-    [](sqlite3_file* f, sqlite3_int64 size) { return Real(f)->pMethods->xTruncate(Real(f), size); },
-    [](sqlite3_file* f, int flags) { return Real(f)->pMethods->xSync(Real(f), flags); },
-    [](sqlite3_file* f, sqlite3_int64* size) { return Real(f)->pMethods->xFileSize(Real(f), size); },
-    [](sqlite3_file* f, int lock) { return Real(f)->pMethods->xLock(Real(f), lock); },
-    [](sqlite3_file* f, int lock) { return Real(f)->pMethods->xUnlock(Real(f), lock); },
-    [](sqlite3_file* f, int* out) { return Real(f)->pMethods->xCheckReservedLock(Real(f), out); },
-    [](sqlite3_file* f, int op, void* arg) { return Real(f)->pMethods->xFileControl(Real(f), op, arg); },
-    [](sqlite3_file* f) { return Real(f)->pMethods->xSectorSize(Real(f)); },
-    [](sqlite3_file* f) { return Real(f)->pMethods->xDeviceCharacteristics(Real(f)); },
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-};
+// The base's methods, the file's size and, when given, the read aside. Version 1 has neither
+// shared memory nor mapping; a higher one passes them on to the base's file, which has them.
+constexpr sqlite3_io_methods OurMethods(int version, int (*read)(sqlite3_file*, void*, int, sqlite3_int64)) {
+  return {
+      version,
+      [](sqlite3_file* f) { return Real(f)->pMethods->xClose(Real(f)); },
+      read ? read : [](sqlite3_file* f, void* b, int n, sqlite3_int64 o) { return Real(f)->pMethods->xRead(Real(f), b, n, o); },
+      [](sqlite3_file* f, const void* b, int n, sqlite3_int64 o) { return Real(f)->pMethods->xWrite(Real(f), b, n, o); },
+      [](sqlite3_file* f, sqlite3_int64 size) { return Real(f)->pMethods->xTruncate(Real(f), size); },
+      [](sqlite3_file* f, int flags) { return Real(f)->pMethods->xSync(Real(f), flags); },
+      &FileSizeInWholePages,
+      [](sqlite3_file* f, int lock) { return Real(f)->pMethods->xLock(Real(f), lock); },
+      [](sqlite3_file* f, int lock) { return Real(f)->pMethods->xUnlock(Real(f), lock); },
+      [](sqlite3_file* f, int* out) { return Real(f)->pMethods->xCheckReservedLock(Real(f), out); },
+      [](sqlite3_file* f, int op, void* arg) { return Real(f)->pMethods->xFileControl(Real(f), op, arg); },
+      [](sqlite3_file* f) { return Real(f)->pMethods->xSectorSize(Real(f)); },
+      [](sqlite3_file* f) { return Real(f)->pMethods->xDeviceCharacteristics(Real(f)); },
+      [](sqlite3_file* f, int page, int size, int extend, void volatile** out) {
+        return Real(f)->pMethods->xShmMap(Real(f), page, size, extend, out);
+      },
+      [](sqlite3_file* f, int offset, int n, int flags) { return Real(f)->pMethods->xShmLock(Real(f), offset, n, flags); },
+      [](sqlite3_file* f) { Real(f)->pMethods->xShmBarrier(Real(f)); },
+      [](sqlite3_file* f, int remove) { return Real(f)->pMethods->xShmUnmap(Real(f), remove); },
+      [](sqlite3_file* f, sqlite3_int64 o, int n, void** out) { return Real(f)->pMethods->xFetch(Real(f), o, n, out); },
+      [](sqlite3_file* f, sqlite3_int64 o, void* p) { return Real(f)->pMethods->xUnfetch(Real(f), o, p); },
+  };
+}
 
-int GuardedOpen(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* file, int flags, int* outFlags) {
-  sqlite3_vfs* const ours = OurVfs();
-  if (!(flags & SQLITE_OPEN_MAIN_DB) || !name) return ours->xOpen(ours, name, file, flags, outFlags);
-  GuardedFile* guarded = Guarded(file);
-  guarded->base.pMethods = nullptr;
-  guarded->real = reinterpret_cast<sqlite3_file*>(guarded + 1);
-  guarded->wal = sqlite3_filename_wal(name);
-  guarded->changed = false;
-  const int code = ours->xOpen(ours, name, guarded->real, flags, outFlags);
-  if (code == SQLITE_OK && guarded->real->pMethods) guarded->base.pMethods = &kGuardedMethods;
+// As many versions as the base's file has methods of, so that no method it lacks is called.
+constexpr sqlite3_io_methods kWholePageMethods[] = {OurMethods(1, nullptr), OurMethods(2, nullptr),
+                                                     OurMethods(3, nullptr)};
+constexpr sqlite3_io_methods kGuardedMethods = OurMethods(1, &GuardedRead);
+
+int Open(sqlite3_vfs* vfs, sqlite3_filename name, sqlite3_file* file, int flags, int* outFlags) {
+  if (!(flags & SQLITE_OPEN_MAIN_DB) || !(flags & SQLITE_OPEN_READONLY) || !name)
+    return baseVfs->xOpen(vfs, name, file, flags, outFlags);
+  OurFile* ours = Ours(file);
+  ours->base.pMethods = nullptr;
+  ours->real = reinterpret_cast<sqlite3_file*>(ours + 1);
+  ours->real->pMethods = nullptr;
+  ours->wal = sqlite3_filename_wal(name);
+  ours->changed = false;
+  const int code = baseVfs->xOpen(vfs, name, ours->real, flags, outFlags);
+  const sqlite3_io_methods* realMethods = ours->real->pMethods;
+  if (code != SQLITE_OK || !realMethods) {
+    if (realMethods) realMethods->xClose(ours->real);
+    return code;
+  }
+  const int version = std::clamp(realMethods->iVersion, 1, 3);
+  ours->base.pMethods =
+      sqlite3_uri_boolean(name, kGuardParameter, 0) ? &kGuardedMethods : &kWholePageMethods[version - 1];
   return code;
 }
 
-// The name of the guarded file system, for a "vfs=" URI parameter.
-const char* GuardedVfs() {
-  static const bool registered = [] {
-    if (!OurVfs()) return false;
-    static sqlite3_vfs vfs = *OurVfs();
-    vfs.zName = kGuardedVfsName;
-    vfs.szOsFile = static_cast<int>(sizeof(GuardedFile)) + OurVfs()->szOsFile;
-    vfs.xOpen = &GuardedOpen;
-    return sqlite3_vfs_register(&vfs, 0) == SQLITE_OK;
+sqlite3_vfs* OurVfs() {
+  static sqlite3_vfs* const registered = []() -> sqlite3_vfs* {
+    baseVfs = sqlite3_vfs_find(nullptr);
+    if (!baseVfs) return nullptr;
+    // The base's own methods are called with this copy, and find their data in it.
+    static sqlite3_vfs vfs = *baseVfs;
+    vfs.zName = kVfsName;
+    vfs.szOsFile = static_cast<int>(sizeof(OurFile)) + baseVfs->szOsFile;
+    vfs.xFullPathname = &FullPathname;
+    vfs.xOpen = &Open;
+    vfs.xDelete = &Delete;
+    return sqlite3_vfs_register(&vfs, 0) == SQLITE_OK ? &vfs : nullptr;
   }();
-  return registered ? kGuardedVfsName : nullptr;
+  return registered;
 }
+
+const char* Vfs() { return OurVfs() ? kVfsName : nullptr; }
 
 // "file:" URI of a path: every byte outside the unreserved set is percent-encoded.
 String FileUri(const String& path) {
@@ -620,8 +606,8 @@ Opened OpenSnapshot(const String& path, int hold) {
   }
   if (copy.failure.empty()) return OpenCopy(copy, "?immutable=1", SQLITE_OPEN_READONLY);
   const String why = String(french::kChangedWhileRead) + " (" + french::kNoPrivateCopy + copy.failure + ")";
-  if (!GuardedVfs()) return {nullptr, SQLITE_CANTOPEN, why};
-  Opened opened = OpenDatabase(path, (String("?immutable=1&vfs=") + GuardedVfs()).c_str(), SQLITE_OPEN_READONLY, String());
+  Opened opened =
+      OpenDatabase(path, (String("?immutable=1&") + kGuardParameter + "=1").c_str(), SQLITE_OPEN_READONLY, String());
   if (opened.connection)
     opened.connection->GuardAgainstChange(why);
   else if (FileExists(path + "-wal"))
@@ -724,7 +710,7 @@ bool Connection::Changed() const {
   if (changeReason_.empty()) return false;
   sqlite3_file* file = nullptr;
   return sqlite3_file_control(handle_, "main", SQLITE_FCNTL_FILE_POINTER, &file) == SQLITE_OK && file &&
-         file->pMethods == &kGuardedMethods && Guarded(file)->changed;
+         file->pMethods == &kGuardedMethods && Ours(file)->changed;
 }
 
 String Connection::Why(int code) const { return Changed() ? changeReason_ : ReasonOf(handle_, code); }
