@@ -334,9 +334,7 @@ struct Probe {
   bool wal = false;       // for Database: its header asks for a -wal
 };
 
-bool Missing(int error) { return error == ENOENT || error == ENOTDIR || error == ELOOP; }
-
-Probe Unreadable(int error) { return Missing(error) ? Probe{} : Probe{Kind::Unreadable, error}; }
+Probe Unreadable(int error) { return LeadsNowhere(error) ? Probe{} : Probe{Kind::Unreadable, error}; }
 
 // Looks at the first bytes of a regular, non-empty file. The file is opened without blocking,
 // so a named pipe cannot hang the run. Given `keep`, a database's descriptor is handed back
@@ -738,10 +736,6 @@ void AppendBlobLiteral(String& out, std::string_view blob) {
   out += '\'';
 }
 
-bool IsText(std::string_view bytes) {
-  return ValidUtf8Prefix(bytes) == bytes.size() && bytes.find('\0') == std::string_view::npos;
-}
-
 }  // namespace
 
 // The value's text as SQLite gives it; `literal` when it is a BLOB that is no text, to be written
@@ -757,7 +751,7 @@ std::string_view DatabaseField::Bytes(bool& literal) const {
     case SQLITE_BLOB: {
       const auto* bytes = static_cast<const char*>(sqlite3_value_blob(value));
       const std::string_view blob(bytes ? bytes : "", static_cast<std::size_t>(sqlite3_value_bytes(value)));
-      literal = !IsText(blob);
+      literal = !IsUtf8WithoutNul(blob);
       return blob;
     }
     default: {
@@ -995,7 +989,7 @@ bool SQLiteDatabase::Connect() {
   int error = 0;
   const String path = PathBehindLinks(databaseFile_->NativePath(), error);
   if (path.empty()) {
-    if (!Missing(error)) SetError(ReasonOfError(error));
+    if (!LeadsNowhere(error)) SetError(ReasonOfError(error));
     return false;
   }
   int hold = -1;

@@ -85,6 +85,10 @@ class FolderItem : public Object {
   int lastError_ = 0;
 };
 
+// True for an OS error number that says that nothing is at a path (not that it cannot be
+// looked at).
+bool LeadsNowhere(int error);
+
 // Where the file at the path is: the path itself, or, when its last component is a link, where
 // the link leads, through links to links. The folders on the way are left to the system,
 // which follows them whenever the path is used. Empty when it cannot be told, with the OS

@@ -42,9 +42,6 @@ int LookAt(const String& path, struct stat& st) {
   return error;
 }
 
-// The errors that say that nothing is at the path, not that it cannot be looked at.
-bool LeadsNowhere(int error) { return error == ENOENT || error == ENOTDIR || error == ELOOP; }
-
 // The link's text, however long.
 int ReadLink(const String& path, std::size_t sizeHint, String& target) {
   for (std::size_t size = std::max<std::size_t>(sizeHint + 1, 256);; size *= 2) {
@@ -187,6 +184,8 @@ void FolderItem::CreateAsFolder() {
 }
 
 Ref<FolderItem> GetFolderItem(std::string_view path, int /*pathMode*/) { return New<FolderItem>(path); }
+
+bool LeadsNowhere(int error) { return error == ENOENT || error == ENOTDIR || error == ELOOP; }
 
 String PathBehindLinks(const String& path, int& error) {
   constexpr int kMostLinks = 40;  // as the system follows, before it says ELOOP

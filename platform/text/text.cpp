@@ -174,6 +174,10 @@ std::size_t ValidUtf8Prefix(std::string_view text) noexcept {
   return at;
 }
 
+bool IsUtf8WithoutNul(std::string_view text) noexcept {
+  return ValidUtf8Prefix(text) == text.size() && text.find('\0') == std::string_view::npos;
+}
+
 namespace {
 
 // Windows-1252's characters for the bytes 0x80 to 0x9F, where Latin-1 has only controls.
@@ -202,8 +206,7 @@ bool AsciiWithoutNul(std::string_view text) {
 }  // namespace
 
 void AppendNameAsUtf8(String& out, std::string_view name) {
-  if (AsciiWithoutNul(name) ||
-      (ValidUtf8Prefix(name) == name.size() && name.find('\0') == std::string_view::npos)) {
+  if (AsciiWithoutNul(name) || IsUtf8WithoutNul(name)) {
     out.append(name);
     return;
   }

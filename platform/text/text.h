@@ -56,6 +56,8 @@ class TextEncoding : public Object {
 std::size_t ValidUtf8Prefix(std::string_view text) noexcept;
 // The length of the valid UTF-8 character at the start of the text, or 0 when there is none.
 std::size_t Utf8CharacterLength(std::string_view text) noexcept;
+// True when the text is valid UTF-8 and holds no NUL: text that text tools read as it is.
+bool IsUtf8WithoutNul(std::string_view text) noexcept;
 
 // A name as UTF-8 text: a file, folder, table or column name, a path, or what the system says
 // of one. Linux names are bytes, and archives made on older systems hold names in their
